@@ -1,0 +1,129 @@
+// Shared test helpers: temporary folders and environment, recorders for the
+// platform's message boxes, tones and shell, and a scripted port that
+// records what the protocol writes and answers from a script.
+#pragma once
+
+#include "platform/Beep.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "serial/CBaseClass.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vxtest {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder below /tmp, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+// Sets an environment variable for the life of the object.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_previous;
+};
+
+// Points the configuration and data folders (settings file, ports folder,
+// record files) at a temporary folder, so no test touches the real ones.
+class IsolatedConfig {
+public:
+    IsolatedConfig();
+    const std::string& Path() const { return m_dir.Path(); }
+    std::string PortsDir() const { return m_dir.Path() + "/ports"; }
+
+private:
+    TempDir m_dir;
+    ScopedEnv m_config;
+    ScopedEnv m_data;
+};
+
+// Records every message box instead of showing it.
+class RecordedBoxes {
+public:
+    RecordedBoxes();
+    ~RecordedBoxes();
+    RecordedBoxes(const RecordedBoxes&) = delete;
+    RecordedBoxes& operator=(const RecordedBoxes&) = delete;
+    const std::vector<plat::MessageBoxRequest>& Boxes() const { return *m_boxes; }
+    void Clear() { m_boxes->clear(); }
+
+private:
+    std::shared_ptr<std::vector<plat::MessageBoxRequest>> m_boxes;
+    plat::MessageBoxHandler m_previous;
+};
+
+// Records every tone instead of playing it.
+class RecordedTones {
+public:
+    struct Tone {
+        plat::DWORD frequencyHz;
+        plat::DWORD durationMs;
+        bool operator==(const Tone&) const = default;
+    };
+    RecordedTones();
+    ~RecordedTones();
+    RecordedTones(const RecordedTones&) = delete;
+    RecordedTones& operator=(const RecordedTones&) = delete;
+    std::vector<Tone> Tones() const;
+    void Clear();
+
+private:
+    struct State;
+    std::shared_ptr<State> m_state;
+    plat::ToneHandler m_previous;
+};
+
+// A port that records each Write as one packet and answers ReadByte from a
+// queue of scripted bytes; an empty queue reads as a time-out.
+class ScriptedPort : public vx::CBaseClass {
+public:
+    // Called after each Write with the packet; may queue the reply.
+    std::function<void(const Bytes& packet, ScriptedPort& port)> onWrite;
+
+    std::vector<Bytes> written;
+    std::deque<std::uint8_t> input;
+    bool failWrites = false;
+    int readTimeouts = 0;
+
+    void Queue(const Bytes& bytes) { input.insert(input.end(), bytes.begin(), bytes.end()); }
+
+    plat::BOOL WriteByte(plat::BYTE value) override;
+    plat::BOOL Write(const plat::BYTE* data, int length) override;
+    plat::BOOL ReadByte(plat::BYTE* out) override;
+    int ReservedFirst() override { return 0; }
+    const char* GetAddress() override { return "scripted"; }
+    int ReservedThird() override { return 0; }
+    plat::DWORD DiscardPendingInput() override;
+};
+
+// A reply to a short command: header 27 00 01 10 04 00, the command byte and three results.
+Bytes ShortReply(std::uint8_t commandByte, std::uint8_t r1, std::uint8_t r2, std::uint8_t r3);
+
+// A short command request as the protocol must write it.
+Bytes ShortRequest(std::uint8_t commandByte, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3);
+
+} // namespace vxtest
