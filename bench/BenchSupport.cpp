@@ -1,0 +1,48 @@
+#include "BenchSupport.h"
+
+#include "platform/Clock.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vxbench {
+
+double LineSeconds(std::uint64_t bytes, std::uint32_t baud) {
+    return static_cast<double>(bytes) * 10.0 / static_cast<double>(baud);
+}
+
+Timing TimeRuns(int runs, const std::function<bool()>& op) {
+    Timing timing;
+    op();
+    double total = 0;
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = plat::TickUs();
+        if (!op())
+            ++timing.failures;
+        const double seconds = static_cast<double>(plat::TickUs() - start) / 1e6;
+        total += seconds;
+        best = std::min(best, seconds);
+    }
+    timing.runs = runs;
+    timing.meanSeconds = runs ? total / runs : 0;
+    timing.minSeconds = runs ? best : 0;
+    return timing;
+}
+
+void PrintHeader(const std::string& title) {
+    std::printf("\n%s\n", title.c_str());
+    std::printf("%-34s %8s %5s %11s %11s %11s %7s %s\n", "operation", "baud", "runs", "mean",
+                "best", "line time", "ratio", "failed");
+}
+
+void PrintRow(const std::string& name, std::uint32_t baud, const Timing& timing,
+              double lineSeconds) {
+    auto ms = [](double s) { return s * 1000.0; };
+    std::printf("%-34s %8u %5d %9.3f ms %9.3f ms %9.3f ms %7.2f %d\n", name.c_str(), baud,
+                timing.runs, ms(timing.meanSeconds), ms(timing.minSeconds), ms(lineSeconds),
+                lineSeconds > 0 ? timing.meanSeconds / lineSeconds : 0.0, timing.failures);
+    std::fflush(stdout);
+}
+
+} // namespace vxbench

@@ -1,0 +1,31 @@
+// Shared pieces of the benchmarks: line time of a number of bytes at a rate,
+// and a timing loop over repeated exchanges.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vxbench {
+
+// Seconds that count bytes take on the line at baud, 10 bits a byte
+// (8 data bits, no parity, 1 stop bit).
+double LineSeconds(std::uint64_t bytes, std::uint32_t baud);
+
+struct Timing {
+    int runs = 0;
+    int failures = 0;
+    double meanSeconds = 0; // wall time per run
+    double minSeconds = 0;
+};
+
+// Runs op repeatedly (once untimed to warm up) and times each run.
+Timing TimeRuns(int runs, const std::function<bool()>& op);
+
+// Prints one result line: name, rate, mean and best time, line time, ratio.
+void PrintRow(const std::string& name, std::uint32_t baud, const Timing& timing,
+              double lineSeconds);
+
+void PrintHeader(const std::string& title);
+
+} // namespace vxbench

@@ -1,0 +1,27 @@
+#include "support/SimLink.h"
+
+#include <cstring>
+
+namespace vxtest {
+
+SimLink::SimLink(sim::UnitOptions options, std::uint32_t baud, const std::string& portName)
+    : m_unit(options) {
+    if (!m_unit.Start(m_config.PortsDir(), portName))
+        return;
+    std::strncpy(m_settings.portName, portName.c_str(), 6);
+    m_settings.baudRate = baud;
+    m_settings.byteSize = 8;
+    m_port = std::make_unique<vx::CSerialCom>(&m_settings);
+    m_comm = std::make_unique<vx::CVX18D3_Comm>(m_port.get());
+    m_ready = m_port->IsReady() && m_port->ApplySettings() &&
+              m_port->SetTimeouts(0, 200, 0, 0, 0) && m_comm->Ping(0) && m_comm->m_nLastResult;
+    m_unit.ClearRequests();
+}
+
+SimLink::~SimLink() {
+    m_comm.reset();
+    m_port.reset();
+    m_unit.Stop();
+}
+
+} // namespace vxtest
