@@ -1,0 +1,168 @@
+// vx18d-sim: a simulated unit on a pseudo-terminal, published as a port name
+// in the ports folder so that the program can open it like a serial adapter.
+#include "platform/ConfigPaths.h"
+#include "sim/SimulatedUnit.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <pthread.h>
+#include <string>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: vx18d-sim [options]\n"
+    "Runs a simulated unit on a pseudo-terminal until interrupted.\n"
+    "\n"
+    "  --port NAME          port name to publish (default COM7)\n"
+    "  --ports-dir DIR      folder of port links (default: the program's ports folder)\n"
+    "  --baud N             pace replies at N baud instead of the rate set on the line\n"
+    "  --companion          companion board fitted\n"
+    "  --rf-switch          RF switch fitted\n"
+    "  --firmware DATE      firmware date code (default 0x20180309)\n"
+    "  --no-rx1, --no-rx2   first or second receiver without bands\n"
+    "  --serial XXXX-XXXX   serial number words, hexadecimal (default 0012-ABCD)\n"
+    "  --help               show this text\n";
+
+struct CommandLine {
+    std::string port = "COM7";
+    std::string portsDir;
+    std::uint32_t baud = 0;
+    sim::UnitOptions options;
+};
+
+std::optional<unsigned long> ParseNumber(const std::string& text, int base) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    const unsigned long value = std::strtoul(text.c_str(), &end, base);
+    if (*end != '\0') {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool ParseSerial(const std::string& text, sim::UnitOptions& options) {
+    const auto dash = text.find('-');
+    if (dash == std::string::npos) {
+        return false;
+    }
+    const auto first = ParseNumber(text.substr(0, dash), 16);
+    const auto second = ParseNumber(text.substr(dash + 1), 16);
+    if (!first || !second || *first > 0xFFFF || *second > 0xFFFF) {
+        return false;
+    }
+    options.serialWord1 = static_cast<std::uint16_t>(*first);
+    options.serialWord2 = static_cast<std::uint16_t>(*second);
+    return true;
+}
+
+// Returns the parsed command line, or the exit status when the program should stop.
+std::optional<CommandLine> Parse(int argc, char** argv, int& exitStatus) {
+    CommandLine cl;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc) {
+                return std::nullopt;
+            }
+            return std::string(argv[++i]);
+        };
+        bool ok = true;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            exitStatus = 0;
+            return std::nullopt;
+        } else if (arg == "--port") {
+            const auto v = value();
+            ok = v && !v->empty() && v->find('/') == std::string::npos;
+            if (ok) {
+                cl.port = *v;
+            }
+        } else if (arg == "--ports-dir") {
+            const auto v = value();
+            ok = v && !v->empty();
+            if (ok) {
+                cl.portsDir = *v;
+            }
+        } else if (arg == "--baud") {
+            const auto v = value();
+            const auto n = v ? ParseNumber(*v, 10) : std::nullopt;
+            ok = n && *n > 0 && *n <= 4000000;
+            if (ok) {
+                cl.baud = static_cast<std::uint32_t>(*n);
+            }
+        } else if (arg == "--companion") {
+            cl.options.companionBoard = true;
+        } else if (arg == "--rf-switch") {
+            cl.options.rfSwitch = true;
+        } else if (arg == "--firmware") {
+            const auto v = value();
+            const auto n = v ? ParseNumber(*v, 16) : std::nullopt;
+            ok = n && *n <= 0xFFFFFFFFul;
+            if (ok) {
+                cl.options.firmwareDate = static_cast<std::uint32_t>(*n);
+            }
+        } else if (arg == "--no-rx1") {
+            cl.options.receiverHasBands[0] = false;
+        } else if (arg == "--no-rx2") {
+            cl.options.receiverHasBands[1] = false;
+        } else if (arg == "--serial") {
+            const auto v = value();
+            ok = v && ParseSerial(*v, cl.options);
+        } else {
+            ok = false;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "vx18d-sim: bad or incomplete option %s\n\n%s", arg.c_str(),
+                         kUsage);
+            exitStatus = 2;
+            return std::nullopt;
+        }
+    }
+    return cl;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int exitStatus = 0;
+    std::optional<CommandLine> cl = Parse(argc, argv, exitStatus);
+    if (!cl) {
+        return exitStatus;
+    }
+    if (cl->portsDir.empty()) {
+        cl->portsDir = plat::PortsDir();
+    }
+    if (!plat::EnsureDirectory(cl->portsDir)) {
+        std::fprintf(stderr, "vx18d-sim: cannot create the ports folder %s\n",
+                     cl->portsDir.c_str());
+        return 1;
+    }
+
+    // Signals are taken by sigwait below; the service thread inherits the mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    sim::SimulatedUnit unit(cl->options);
+    unit.SetBaudRate(cl->baud);
+    if (!unit.Start(cl->portsDir, cl->port)) {
+        std::fprintf(stderr, "vx18d-sim: %s\n", unit.LastError().c_str());
+        return 1;
+    }
+    std::printf("%s -> %s\n", unit.LinkPath().c_str(), unit.SlavePath().c_str());
+    std::printf("port %s on %s; stop with Ctrl+C\n", cl->port.c_str(), unit.SlavePath().c_str());
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    unit.Stop();
+    std::printf("stopped, %zu exchanges\n", unit.ExchangeCount());
+    return 0;
+}
