@@ -1090,11 +1090,14 @@ LONG RegQueryValueEx(HKEY hKey, const char* valueName, DWORD* reserved, DWORD* t
     if (type != nullptr)
         *type = value->type;
     if (data != nullptr) {
+        if (cbData == nullptr)
+            return ERROR_INVALID_PARAMETER;
         if (*cbData < size) {
             *cbData = size;
             return ERROR_MORE_DATA;
         }
-        std::memcpy(data, value->data.data(), size);
+        if (size > 0)
+            std::memcpy(data, value->data.data(), size);
     }
     if (cbData != nullptr)
         *cbData = size;
