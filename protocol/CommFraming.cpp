@@ -83,7 +83,11 @@ BOOL CVX18D3_Comm::ShortCommand(BYTE commandByte, BYTE arg1, BYTE arg2, BYTE arg
     BYTE request[kHeaderLength + 4] = {0, 0, 0x01, 0x10, 0, 0, commandByte, arg1, arg2, arg3};
     BYTE reply[kHeaderLength + 4] = {};
     const BOOL ok = Transact(request, 4, reply, 4, trace);
-    result = {reply[7], reply[8], reply[9]};
+    // A reply cut off by the deadline would otherwise hand back half a value.
+    if (ok)
+        result = {reply[7], reply[8], reply[9]};
+    else
+        result = {0, 0, 0};
     return ok;
 }
 

@@ -141,3 +141,22 @@ TEST_F(CommFramingTest, TraceGoesToTheWindowOnlyWhenAskedAndInstalled) {
     comm.MarkTraceBreak();
     EXPECT_EQ(window.messages.back(), (TraceMessage{WM_TRACE_BREAK, 0, 0}));
 }
+
+TEST_F(CommFramingTest, ReplyCutOffByTheDeadlineDecodesAsZeros) {
+    // Commands that decode their reply whatever the result must not take
+    // the bytes of a reply that stopped half-way.
+    port.onWrite = [](const Bytes&, ScriptedPort& p) {
+        p.Queue({0x27, 0, 0x01, 0x10, 0x04, 0x00, 0x68, 0x00, 0x37});
+    };
+    comm.m_nAmGain[0] = 12;
+    EXPECT_FALSE(comm.SetAmGain(0, 55, 0));
+    EXPECT_EQ(comm.m_nAmGain[0], 0);
+
+    port.onWrite = [](const Bytes&, ScriptedPort& p) {
+        p.Queue({0x27, 0, 0x01, 0x10, 0x04, 0x00, 0x70, 0xA6, 0x0A});
+    };
+    EXPECT_FALSE(comm.SetDagcLowerDbm(0, -90, 0));
+    EXPECT_EQ(comm.m_nDagcLowerDbm[0], 0);
+    EXPECT_EQ(comm.m_nDagcUpperDbm[0], 0);
+    EXPECT_EQ(comm.m_nDagcRangeIndex[0], 0); // code 0: row 0, as after a silent unit
+}
