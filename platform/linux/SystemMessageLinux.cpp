@@ -1,3 +1,5 @@
+// The system message table on Linux: the English texts that Windows gives
+// for the error codes this program can meet, word for word.
 #include "platform/SystemMessage.h"
 
 #include <algorithm>
