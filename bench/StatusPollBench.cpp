@@ -1,0 +1,200 @@
+// The status poll of the main window at rates 1, 5 and 10 against the
+// simulated unit at 57600 baud: samples per second achieved, as a ratio to
+// the chosen rate, and the processor time that polling costs the program.
+//
+// Two ways of emptying the port before each status exchange are compared:
+// discarding only the input already waiting (what the window does), and
+// reading bytes until a read times out, which costs a whole read time-out
+// (200 ms) on every idle poll.
+//
+// The simulated unit runs in a child process, so the processor time measured
+// here is the program's alone (window thread, status worker and Qt).
+//
+// Usage: vx18d-bench-status-poll [seconds per rate, default 10]
+#include "app/CVX18DApp.h"
+#include "platform/Clock.h"
+#include "platform/Shell.h"
+#include "protocol/CVX18D3_Comm.h"
+#include "serial/CSerialCom.h"
+#include "sim/SimulatedUnit.h"
+#include "support/TestSupport.h"
+#include "ui/main/CVX18DDlg.h"
+#include "ui/main/StatusWorker.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::uint32_t kBaud = 57600;
+
+// The port as it is, except that "discard what is waiting" reads bytes until
+// a read times out.
+class DrainingPort : public vx::CBaseClass {
+public:
+    explicit DrainingPort(vx::CBaseClass& port) : m_port(port) {}
+    plat::WORD FlushInput() override { return m_port.FlushInput(); }
+    plat::BOOL WriteByte(plat::BYTE value) override { return m_port.WriteByte(value); }
+    plat::BOOL Write(const plat::BYTE* data, int length) override {
+        return m_port.Write(data, length);
+    }
+    plat::BOOL ReadByte(plat::BYTE* out) override { return m_port.ReadByte(out); }
+    int ReservedFirst() override { return 0; }
+    const char* GetAddress() override { return m_port.GetAddress(); }
+    int ReservedThird() override { return 0; }
+    plat::DWORD DiscardPendingInput() override {
+        plat::DWORD count = 0;
+        plat::BYTE byte = 0;
+        while (m_port.ReadByte(&byte))
+            ++count;
+        return count;
+    }
+
+private:
+    vx::CBaseClass& m_port;
+};
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void RunEvents(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Handles events until the window has written its next sample; returns the time then, in us.
+std::int64_t WaitForNextSample(const vx::ui::CVX18DDlg& dlg) {
+    const std::uint32_t sample = dlg.SampleNumber();
+    while (dlg.SampleNumber() == sample)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return plat::TickUs();
+}
+
+// Records for `seconds` at `rate` through the window on comm and prints a row.
+void MeasureRate(const char* step, vx::CVX18D3_Comm& comm, std::uint32_t rate, int seconds) {
+    vx::ui::CVX18DDlg dlg(&comm, 0);
+    dlg.m_strAppDir = vx::RecordFolder();
+    dlg.OnInitDialog();
+    dlg.OnSampleRateChanged(static_cast<int>(rate));
+    RunEvents(300);
+
+    // Measured from one sample to another, so that whole cycles are counted.
+    dlg.OnRecordButton();
+    const std::int64_t start = WaitForNextSample(dlg);
+    const std::uint32_t firstSample = dlg.SampleNumber();
+    const double cpuStart = ProcessCpuSeconds();
+    RunEvents(seconds * 1000);
+    const std::int64_t end = WaitForNextSample(dlg);
+    const double cpu = ProcessCpuSeconds() - cpuStart;
+    const std::uint32_t samples = dlg.SampleNumber() - firstSample;
+    const double wall = double(end - start) / 1e6;
+    dlg.OnRecordButton();
+    dlg.DestroyWindow();
+
+    const double perSecond = samples / wall;
+    std::printf("%-26s %5u %8u %10.2f %7.3f %9.1f %9.1f %12.2f\n", step, rate, samples, perSecond,
+                perSecond / rate, samples ? 1000.0 * wall / samples : 0.0, 1000.0 * cpu / wall,
+                samples ? 1000.0 * cpu / samples : 0.0);
+    std::fflush(stdout);
+}
+
+// Processor time of the window with Status off: the worker idling in its 1 ms sleeps.
+void MeasureIdle(vx::CVX18D3_Comm& comm, int seconds) {
+    vx::ui::CVX18DDlg dlg(&comm, 0);
+    dlg.m_strAppDir = vx::RecordFolder();
+    dlg.OnInitDialog();
+    dlg.OnStatusButton();
+    RunEvents(300);
+    const double cpuStart = ProcessCpuSeconds();
+    const std::int64_t start = plat::TickUs();
+    RunEvents(seconds * 1000);
+    const double wall = double(plat::TickUs() - start) / 1e6;
+    const double cpu = ProcessCpuSeconds() - cpuStart;
+    dlg.DestroyWindow();
+    std::printf("%-26s %5s %8s %10s %7s %9s %9.1f %12s\n", "Status off (idle worker)", "-", "-",
+                "-", "-", "-", 1000.0 * cpu / wall, "-");
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    vxtest::IsolatedConfig config;
+
+    // The simulated unit, in a child process started before any thread.
+    int ready[2];
+    int keepAlive[2];
+    if (pipe(ready) != 0 || pipe(keepAlive) != 0)
+        return 1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ready[0]);
+        close(keepAlive[1]);
+        sim::SimulatedUnit unit;
+        const char started = unit.Start(config.PortsDir(), "COM7") ? 1 : 0;
+        [[maybe_unused]] ssize_t n = write(ready[1], &started, 1);
+        char byte;
+        while (read(keepAlive[0], &byte, 1) > 0) {
+        }
+        unit.Stop();
+        _exit(0);
+    }
+    close(ready[1]);
+    close(keepAlive[0]);
+    char started = 0;
+    if (read(ready[0], &started, 1) != 1 || !started) {
+        std::printf("the simulated unit did not start\n");
+        return 1;
+    }
+
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    plat::SetShellOpenHandler([](const std::string&) { return std::intptr_t{42}; });
+
+    vx::SerialPortSettings settings{};
+    std::strncpy(settings.portName, "COM7", 6);
+    settings.baudRate = kBaud;
+    settings.byteSize = 8;
+    vx::CSerialCom port(&settings);
+    if (!port.IsReady() || !port.ApplySettings() || !port.SetTimeouts(0, 200, 0, 0, 0)) {
+        std::printf("the port did not open\n");
+        return 1;
+    }
+    DrainingPort draining(port);
+    vx::CVX18D3_Comm comm(&port);
+    vx::CVX18D3_Comm drainingComm(&draining);
+    if (!comm.Ping(0) || !comm.m_nLastResult) {
+        std::printf("the simulated unit did not answer\n");
+        return 1;
+    }
+
+    std::printf("\nStatus poll through the main window at %u baud, %d s per rate\n", kBaud,
+                seconds);
+    std::printf("(ratio = samples per second achieved / rate chosen; CPU = processor time of "
+                "the program)\n");
+    std::printf("%-26s %5s %8s %10s %7s %9s %9s %12s\n", "emptying the input", "rate", "samples",
+                "achieved/s", "ratio", "cycle ms", "CPU ms/s", "CPU ms/sample");
+    MeasureIdle(comm, seconds);
+    for (std::uint32_t rate : {1u, 5u, 10u})
+        MeasureRate("discard waiting input", comm, rate, seconds);
+    for (std::uint32_t rate : {1u, 5u, 10u})
+        MeasureRate("read until time-out", drainingComm, rate, seconds);
+
+    close(keepAlive[1]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return 0;
+}

@@ -1,0 +1,187 @@
+// RSSI recording against the simulated unit: the record file line by line,
+// the ways a recording ends, and its failures.
+#include "GuiTestSupport.h"
+
+#include "ui/main/MainDialogTemplate.h"
+#include "ui/main/StatusWorker.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+#include <fstream>
+
+using namespace vx::ui;
+using vxtest::Control;
+
+namespace {
+
+// Known levels: receiver 1 at -45.7 dBm, receiver 2 at -120.0 dBm.
+void ForceKnownLevels(vxtest::WindowSession& session) {
+    vx::CVX18D3_Comm& comm = session.Comm();
+    for (int rx = 0; rx < 2; ++rx) {
+        comm.m_nRssiBand[rx] = 0;
+        comm.m_fRssiSlope[rx][0] = 0.05;
+        comm.m_fRssiOffset[rx][0] = -120.0;
+    }
+    session.Unit().WithModel([](sim::UnitModel& m) {
+        m.ForceRawRssi(0, 1486);
+        m.ForceRawRssi(1, 0);
+    });
+}
+
+QStringList Lines(const std::string& text) {
+    QStringList lines = QString::fromStdString(text).split("\r\n");
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+std::string RecordPath(vxtest::WindowSession& session) {
+    return session.AppDir() + "VX18D_0012-ABCD.csv";
+}
+
+} // namespace
+
+class RecordingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { vx::ui::ResetStatusGlobals(); }
+
+    void recordsOneLinePerPollAndOpensTheFile() {
+        vxtest::ShellOpenRecorder shell;
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        ForceKnownLevels(session);
+        QTest::qWait(250);
+
+        auto* record = Control<QPushButton>(dlg, IDC_RECORD);
+        QTest::mouseClick(record, Qt::LeftButton);
+        QVERIFY(record->isChecked());
+        QCOMPARE(dlg.ReportFile(), RecordPath(session));
+        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > 3; }, 3000));
+
+        // Every line is in the file as soon as it has been written.
+        const std::uint32_t written = dlg.SampleNumber() - 1;
+        QCOMPARE(Lines(vxtest::ReadFile(RecordPath(session))).size(), qsizetype(written));
+
+        QTest::mouseClick(record, Qt::LeftButton);
+        QVERIFY(!record->isChecked());
+        QVERIFY(!dlg.RecordFileOpen());
+        QCOMPARE(shell.Paths(), std::vector<std::string>{RecordPath(session)});
+
+        const std::string text = vxtest::ReadFile(RecordPath(session));
+        QVERIFY(text.ends_with("\r\n"));
+        const QStringList lines = Lines(text);
+        QVERIFY(lines.size() >= 3);
+        for (int i = 0; i < lines.size(); ++i)
+            QCOMPARE(lines[i], QStringLiteral("%1, -45.700000, -120.000000, ").arg(i + 1));
+    }
+
+    void receiverWithoutPageRecordsZero() {
+        vxtest::ShellOpenRecorder shell;
+        vxtest::WindowSession session(sim::UnitOptions{.receiverHasBands = {true, false}});
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        ForceKnownLevels(session);
+        dlg.OnRecordButton();
+        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > 2; }, 3000));
+        dlg.OnRecordButton();
+        for (const QString& line : Lines(vxtest::ReadFile(RecordPath(session))))
+            QVERIFY2(line.endsWith(", 0.000000, "), qPrintable(line));
+    }
+
+    void statusOffEndsTheRecordingAndANewOneStartsAfresh() {
+        vxtest::ShellOpenRecorder shell;
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        auto* status = Control<QPushButton>(dlg, IDC_STATUS);
+        auto* record = Control<QPushButton>(dlg, IDC_RECORD);
+        QTest::mouseClick(record, Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > 2; }, 3000));
+
+        QTest::mouseClick(status, Qt::LeftButton);
+        QVERIFY(!status->isChecked() && !record->isChecked());
+        QCOMPARE(g_bRecording.load(), 0);
+        QVERIFY(!dlg.RecordFileOpen());
+        QCOMPARE(shell.Paths().size(), std::size_t{1});
+        QVERIFY(!vxtest::ReadFile(RecordPath(session)).empty());
+
+        // Record with polling off: the file is replaced and stays empty ...
+        QTest::mouseClick(record, Qt::LeftButton);
+        QVERIFY(record->isChecked());
+        QCOMPARE(dlg.SampleNumber(), 1u);
+        QTest::qWait(400);
+        QCOMPARE(vxtest::ReadFile(RecordPath(session)), std::string());
+        QVERIFY(!status->isChecked());
+
+        // ... until Status is switched on; the numbering starts at 1.
+        QTest::mouseClick(status, Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > 2; }, 3000));
+        QVERIFY(vxtest::ReadFile(RecordPath(session)).starts_with("1, "));
+    }
+
+    void fileThatCannotBeCreatedLeavesTheWindowIdle() {
+        vxtest::RecordedBoxes boxes;
+        vxtest::ShellOpenRecorder shell;
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        // A folder path that runs through a file.
+        const std::string blocker = session.AppDir() + "not-a-folder";
+        std::ofstream(blocker) << "x";
+        dlg.m_strAppDir = blocker + "/";
+
+        dlg.OnRecordButton();
+        QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+        const plat::MessageBoxRequest& box = boxes.Boxes()[0];
+        QCOMPARE(box.text, std::string("CFileException::3"));
+        QCOMPARE(box.caption, std::string("File Creation Error"));
+        QCOMPARE(box.type, plat::MB_OK | plat::MB_ICONERROR);
+        QVERIFY(box.owner == static_cast<const QWidget*>(&dlg));
+        QCOMPARE(g_bRecording.load(), 0);
+        QVERIFY(!Control<QPushButton>(dlg, IDC_RECORD)->isChecked());
+        QVERIFY(dlg.ReportFile().empty());
+
+        session.Close();
+        QVERIFY(shell.Paths().empty());
+    }
+
+    void openerFailureIsReported() {
+        vxtest::RecordedBoxes boxes;
+        vxtest::ShellOpenRecorder shell;
+        shell.FailWith(2);
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        dlg.OnRecordButton();
+        dlg.OnRecordButton();
+        QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+        QCOMPARE(boxes.Boxes()[0].text,
+                 std::string("Cannot Open Report File for Editing, Error=2"));
+        QCOMPARE(boxes.Boxes()[0].caption, std::string("Edit File Error"));
+        QVERIFY(dlg.ReportFile().empty());
+    }
+
+    void closingWhileRecordingFinishesTheFile() {
+        vxtest::ShellOpenRecorder shell;
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        ForceKnownLevels(session);
+        QTest::qWait(250);
+        dlg.OnRecordButton();
+        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > 2; }, 3000));
+        const std::int64_t took = session.Close();
+        QVERIFY2(took < 300, qPrintable(QString::number(took)));
+        QCOMPARE(shell.Paths(), std::vector<std::string>{RecordPath(session)});
+        const QStringList lines = Lines(vxtest::ReadFile(RecordPath(session)));
+        QVERIFY(!lines.isEmpty());
+        QCOMPARE(lines.last(), QStringLiteral("%1, -45.700000, -120.000000, ").arg(lines.size()));
+    }
+};
+
+QTEST_MAIN(RecordingTest)
+#include "RecordingTest.moc"

@@ -1,0 +1,62 @@
+// Dialog templates: a window's controls as a table of kinds, identifiers,
+// texts and rectangles in dialog units, and the builder that turns the table
+// into Qt widgets. Each control that has an identifier carries it as its
+// object name, so code and tests find it by number.
+#pragma once
+
+#include "ui/DialogUnits.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <map>
+#include <span>
+
+namespace vx::ui {
+
+inline constexpr int IDC_STATIC = -1; // a control nobody refers to
+
+enum class ControlKind {
+    GroupBox, // frame with a caption
+    Label,    // static text, left-aligned
+    CenteredLabel,
+    ReadOnlyEdit, // centred text the operator cannot change
+    ProgressBar,
+    Image,     // an image resource (lamp or bitmap), `image` names it
+    PushCheck, // push-like check box
+    PushButton,
+    SpinBox, // up-down control together with its buddy edit (`buddy`)
+    TabControl,
+    Frame, // an invisible placeholder whose rectangle other windows use
+};
+
+struct TemplateControl {
+    ControlKind kind;
+    int id;
+    const char* text;
+    int x, y, width, height; // dialog units
+    int image = 0;           // image resource for ControlKind::Image
+    int buddy = 0;           // buddy edit identifier for ControlKind::SpinBox
+};
+
+// The widgets built from a template, by identifier.
+class DialogControls {
+public:
+    // Creates every control of the table as a child of parent, in table
+    // order (later controls lie above earlier ones).
+    DialogControls(QWidget* parent, std::span<const TemplateControl> controls,
+                   const DialogUnits& units);
+
+    QWidget* Find(int id) const;
+    template <class T> T* Get(int id) const { return qobject_cast<T*>(Find(id)); }
+
+private:
+    std::map<int, QWidget*> m_byId; // owned by their Qt parent
+};
+
+// The object name that identifies a control.
+inline QString ControlName(int id) {
+    return QString::number(id);
+}
+
+} // namespace vx::ui

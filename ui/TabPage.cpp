@@ -1,0 +1,18 @@
+#include "ui/TabPage.h"
+
+#include "ui/EnterSpaceAccelerator.h"
+
+namespace vx::ui {
+
+TabPage::TabPage(CVX18D3_Comm* comm, QWidget* parent) : QWidget(parent), m_pComm(comm) {
+    new EnterSpaceAccelerator(this, [this](plat::UINT key) { OnKeyDown(key); });
+}
+
+void TabPage::OnKeyDown(plat::UINT virtualKey) {
+    if (const plat::UINT command = TranslateEnterSpace(virtualKey))
+        OnCommand(command);
+}
+
+void TabPage::OnCommand(plat::UINT) {}
+
+} // namespace vx::ui

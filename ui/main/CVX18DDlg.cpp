@@ -1,0 +1,510 @@
+#include "ui/main/CVX18DDlg.h"
+
+#include "platform/ConfigPaths.h"
+#include "platform/LastError.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "platform/SystemMessage.h"
+#include "protocol/CVX18D3_Comm.h"
+#include "ui/DialogTemplate.h"
+#include "ui/EnterSpaceAccelerator.h"
+#include "ui/IndicatorImages.h"
+#include "ui/comport/CVX18D_ComPort.h"
+#include "ui/main/CAboutDlg.h"
+#include "ui/main/MainDialogTemplate.h"
+#include "ui/main/StatusDisplay.h"
+#include "ui/main/StatusFormat.h"
+#include "ui/main/StatusWorker.h"
+#include "ui/main/WindowMessageGate.h"
+#include "ui/refclk/CVX18D_RefClk.h"
+#include "ui/setup/CVX18D_SetupDCn.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMetaObject>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <chrono>
+#include <cstdio>
+#include <initializer_list>
+#include <vector>
+
+namespace vx::ui {
+namespace {
+
+constexpr std::chrono::milliseconds kWorkerStopLimit{2000};
+
+bool HasBands(const CVX18D3_Comm& comm, plat::UINT receiver) {
+    for (int band = 0; band < 4; ++band) {
+        if (comm.m_nBandLow[receiver][band] != 0 || comm.m_nBandHigh[receiver][band] != 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+CVX18DDlg::CVX18DDlg(CVX18D3_Comm* comm, int offline, QWidget* parent)
+    : QDialog(parent), m_pComm(comm), m_bOffline(offline) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Desktops without a system menu get its equivalent as the window's menu.
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setNativeMenuBar(false);
+    m_systemMenu = m_menuBar->addMenu(QStringLiteral("&Window"));
+    m_systemMenu->setObjectName(QStringLiteral("systemMenu"));
+    m_systemMenu->addAction(QStringLiteral("Mi&nimize"))->setData(SC_MINIMIZE);
+    m_systemMenu->addAction(QStringLiteral("&Close"))->setData(SC_CLOSE);
+    connect(m_systemMenu, &QMenu::triggered, this,
+            [this](QAction* action) { OnSysCommand(action->data().toUInt()); });
+    layout->setMenuBar(m_menuBar);
+
+    m_client = new QWidget(this);
+    const DialogUnits units(m_client->font());
+    m_client->setFixedSize(units.Size(kMainDialogWidthDlu, kMainDialogHeightDlu));
+    layout->addWidget(m_client);
+
+    m_controls = std::make_unique<DialogControls>(m_client, MainDialogTemplate(), units);
+    m_display = std::make_unique<StatusDisplay>(*m_controls);
+    m_status = m_controls->Get<QPushButton>(IDC_STATUS);
+    m_record = m_controls->Get<QPushButton>(IDC_RECORD);
+    m_spin = m_controls->Get<QSpinBox>(IDC_SAMPLE_RATE_SPIN);
+    m_tab = m_controls->Get<QTabWidget>(IDC_TAB);
+    m_frame = m_controls->Find(IDC_PAGE_FRAME);
+
+    connect(m_status, &QPushButton::clicked, this, &CVX18DDlg::OnStatusButton);
+    connect(m_record, &QPushButton::clicked, this, &CVX18DDlg::OnRecordButton);
+    connect(m_spin, &QSpinBox::valueChanged, this, &CVX18DDlg::OnSampleRateChanged);
+    connect(m_tab, &QTabWidget::currentChanged, this, [this] { SelectPage(); });
+
+    // Messages from the worker arrive through the gate on this window's
+    // thread. A poll still queued when polling has been switched off is
+    // dropped, so no exchange follows Status off or a firmware load's stop.
+    m_gate = std::make_shared<WindowMessageGate>(
+        this, [this](plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam) {
+            if ((message == WM_STATUS_POLL || message == WM_AM_COUNTER_POLL) &&
+                g_bPolling.load() == 0)
+                return plat::LRESULT{0};
+            return SendMessage(message, wParam, lParam);
+        });
+    ResetStatusGlobals();
+    m_hWorker = std::make_unique<StatusWorker>(m_gate);
+}
+
+CVX18DDlg::~CVX18DDlg() {
+    DestroyWindow();
+}
+
+plat::BOOL CVX18DDlg::OnInitDialog() {
+    if (m_bInitialised)
+        return plat::TRUE;
+    m_bInitialised = true;
+
+    m_systemMenu->addSeparator();
+    m_systemMenu->addAction(QString::fromLatin1(kAboutMenuText))->setData(IDM_ABOUTBOX);
+
+    setWindowIcon(LoadImageResource(IDR_MAINFRAME));
+    m_hAccel = new EnterSpaceAccelerator(
+        this, [this](plat::UINT key) { OnAcceleratorCommand(TranslateEnterSpace(key)); });
+    setWindowTitle(QStringLiteral("Corvanta VX18D"));
+
+    m_display->ShowInitialState();
+    {
+        const QSignalBlocker blocker(m_spin);
+        m_spin->setRange(1, 10);
+    }
+
+    if (m_bOffline == 0) {
+        m_pComm->ReadDeviceConfiguration(0);
+        m_pComm->ReadCompanionBoardFlag(0);
+        m_pComm->MarkTraceBreak();
+    }
+
+    // A stored rate of 0 has no wait of its own: it counts as the default.
+    std::uint32_t rate = m_pComm->LoadStatusSampleRate();
+    if (rate == 0)
+        rate = kDefaultSamplesPerSecond;
+    g_nSamplesPerSecond = rate;
+    {
+        const QSignalBlocker blocker(m_spin);
+        m_spin->setValue(static_cast<int>(rate));
+    }
+
+    CreatePages();
+
+    {
+        const QSignalBlocker blocker(m_tab);
+        if (!m_pSetupPage[0] && !m_pSetupPage[1]) {
+            // No receiver to set up: the operator stays on the communications page.
+            m_nCurPage = kPageComPort;
+            m_tab->setCurrentIndex(1);
+            m_tab->setEnabled(false);
+        } else {
+            m_nCurPage = kPageReceiver1;
+            m_tab->setCurrentIndex(0);
+        }
+    }
+
+    m_display->SetFmDeviationAvailable(m_pComm->m_bCompanionBoard == 0);
+    SelectPage();
+    for (plat::UINT rx = 0; rx < 2; ++rx) {
+        if (!m_pSetupPage[rx])
+            m_display->GreyOutReceiver(rx);
+    }
+
+    g_hMainWnd = m_gate.get();
+    if (m_bOffline == 0) {
+        g_bPolling = 1;
+        m_status->setChecked(true);
+    } else {
+        g_bPolling = 0;
+        m_status->setChecked(false);
+        StopRecording();
+    }
+    {
+        const QSignalBlocker blocker(m_spin);
+        m_spin->setValue(static_cast<int>(g_nSamplesPerSecond.load() & 0xFF));
+    }
+    return plat::TRUE;
+}
+
+void CVX18DDlg::CreatePages() {
+    const QRect frame = m_frame->geometry();
+    int tabIndex = 0;
+    auto place = [&](TabPage* page) {
+        page->setGeometry(frame);
+        page->raise();
+        page->m_strAppDir = m_strAppDir;
+        {
+            const QSignalBlocker blocker(m_tab);
+            // The tab control only names the pages; each page is a window of its own.
+            m_tab->insertTab(tabIndex++, new QWidget, page->windowTitle());
+        }
+        page->update();
+    };
+    for (plat::UINT rx = 0; rx < 2; ++rx) {
+        if (HasBands(*m_pComm, rx)) {
+            m_pSetupPage[rx] = new CVX18D_SetupDCn(m_pComm, rx, m_bOffline, m_client);
+            place(m_pSetupPage[rx]);
+        }
+    }
+    m_pRefClkPage = new CVX18D_RefClk(m_pComm, m_bOffline, m_client);
+    place(m_pRefClkPage);
+    m_pComPortPage = new CVX18D_ComPort(m_pComm, m_client);
+    place(m_pComPortPage);
+}
+
+QWidget* CVX18DDlg::PageWindow(plat::UINT page) const {
+    switch (page) {
+    case kPageReceiver1:
+        return m_pSetupPage[0];
+    case kPageReceiver2:
+        return m_pSetupPage[1];
+    case kPageRefClk:
+        return m_pRefClkPage;
+    case kPageComPort:
+        return m_pComPortPage;
+    default:
+        return nullptr;
+    }
+}
+
+CVX18D_SetupDCn* CVX18DDlg::SetupPage(plat::UINT receiver) const {
+    return receiver < 2 ? m_pSetupPage[receiver] : nullptr;
+}
+
+int CVX18DDlg::AgcZeroShown(plat::UINT receiver) const {
+    return m_display->AgcZeroShown(receiver);
+}
+
+void CVX18DDlg::SelectPage() {
+    // Tab i shows the i-th of the pages that exist, in page order.
+    std::vector<plat::UINT> existing;
+    for (plat::UINT page = kPageReceiver1; page <= kPageComPort; ++page) {
+        if (PageWindow(page))
+            existing.push_back(page);
+    }
+    const int index = m_tab->currentIndex();
+    m_nCurPage = index >= 0 && static_cast<std::size_t>(index) < existing.size()
+                     ? existing[static_cast<std::size_t>(index)]
+                     : kPageComPort;
+
+    for (plat::UINT page = kPageReceiver1; page <= kPageComPort; ++page) {
+        QWidget* window = PageWindow(page);
+        if (!window || page == m_nCurPage)
+            continue;
+        window->setEnabled(false);
+        window->hide();
+    }
+    if (QWidget* shown = PageWindow(m_nCurPage)) {
+        shown->setEnabled(true);
+        shown->show();
+    }
+
+    switch (m_nCurPage) {
+    case kPageReceiver1:
+    case kPageReceiver2:
+        if (CVX18D_SetupDCn* page = m_pSetupPage[m_nCurPage])
+            page->RefreshOnShow();
+        break;
+    case kPageRefClk:
+        if (m_pRefClkPage)
+            m_pRefClkPage->RefreshFromUnit();
+        break;
+    default:
+        if (m_pComPortPage)
+            m_pComPortPage->RefreshLinkIndicator();
+        break;
+    }
+}
+
+void CVX18DDlg::OnAcceleratorCommand(plat::UINT command) {
+    plat::UINT key = 0;
+    if (command == ID_ACCEL_ENTER)
+        key = VK_RETURN;
+    else if (command == ID_ACCEL_SPACE)
+        key = VK_SPACE;
+    QWidget* page = PageWindow(m_nCurPage);
+    if (key == 0 || !page)
+        return;
+    QCoreApplication::postEvent(page, MakeKeyDown(key)); // the event queue owns the event
+}
+
+int CVX18DDlg::DoModal() {
+    OnInitDialog();
+    const int result = exec();
+    DestroyWindow();
+    return result == QDialog::Accepted ? 1 : 2;
+}
+
+void CVX18DDlg::DestroyWindow() {
+    if (m_bDestroyed)
+        return;
+    m_bDestroyed = true;
+
+    g_bPolling = 0;
+    g_bWorkerRun = 0;
+    // No message of the worker is handled from here on, and a worker that
+    // waits for one is released at once.
+    m_gate->Close();
+    plat::HWND self = m_gate.get();
+    g_hMainWnd.compare_exchange_strong(self, nullptr);
+    m_hWorker->Stop(kWorkerStopLimit);
+
+    CloseRecordFile();
+    g_bRecording = 0;
+
+    // The controls outlive this call; nothing they signal reaches the handlers any more.
+    for (QObject* control :
+         std::initializer_list<QObject*>{m_tab, m_spin, m_status, m_record, m_systemMenu})
+        control->disconnect(this);
+
+    delete m_pSetupPage[0];
+    m_pSetupPage[0] = nullptr;
+    delete m_pSetupPage[1];
+    m_pSetupPage[1] = nullptr;
+    delete m_pRefClkPage;
+    m_pRefClkPage = nullptr;
+    delete m_pComPortPage;
+    m_pComPortPage = nullptr;
+
+    hide();
+}
+
+plat::LRESULT CVX18DDlg::SendMessage(plat::UINT message, plat::WPARAM wParam, plat::LPARAM) {
+    switch (message) {
+    case WM_PING_UNIT:
+        return OnPing();
+    case WM_STATUS_POLL:
+        return OnStatusPoll();
+    case WM_AM_COUNTER_POLL:
+        return OnAmCounterPoll();
+    case WM_STOP_POLLING:
+        return OnStopPolling();
+    case WM_REGISTRY_ERROR_BOX:
+        return OnRegistryError(static_cast<plat::DWORD>(wParam));
+    default:
+        return 0;
+    }
+}
+
+void CVX18DDlg::OnSysCommand(plat::UINT command) {
+    if ((command & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about(this);
+        about.DoModal();
+    } else if ((command & 0xFFF0) == SC_MINIMIZE) {
+        showMinimized();
+    } else if ((command & 0xFFF0) == SC_CLOSE) {
+        reject();
+    }
+}
+
+plat::LRESULT CVX18DDlg::OnPing() {
+    m_pComm->Ping(0);
+    m_pComm->MarkTraceBreak();
+    return 0;
+}
+
+plat::LRESULT CVX18DDlg::OnRegistryError(plat::DWORD errorCode) {
+    char text[512];
+    std::snprintf(text, sizeof text, "Operation returned:%lu, Meaning: %s",
+                  static_cast<unsigned long>(errorCode),
+                  plat::FormatSystemMessage(errorCode).c_str());
+    plat::ShowMessageBox(plat::TrimRight(text), "Registry Error", plat::MB_OK | plat::MB_ICONERROR,
+                         nullptr);
+    return 0;
+}
+
+plat::LRESULT CVX18DDlg::OnStatusPoll() {
+    // Only what is already waiting is stale; nothing is waited for.
+    if (m_pComm->m_pPort)
+        m_pComm->m_pPort->DiscardPendingInput();
+
+    StatusReading status;
+    m_pComm->GetReceiverStatus(status, 0);
+    m_display->ShowPllSynchronised(status.pllSynchronised != 0);
+
+    for (plat::UINT rx = 0; rx < 2; ++rx) {
+        const StatusReading::Receiver& reading = status.receiver[rx];
+        m_nAmIndex[rx] = reading.amIndex;
+        if (!m_pSetupPage[rx])
+            continue;
+        m_dRssiDbm[rx] = vx::ui::RssiDbm(*m_pComm, rx, reading.rawRssi);
+        m_display->ShowRssi(rx, m_dRssiDbm[rx]);
+        m_display->ShowAmIndex(rx, reading.amIndex);
+        m_display->ShowFmDeviation(rx, status.fmDeviation[rx]);
+        m_display->ShowLoLocks(rx, reading.lo2Locked != 0, reading.lo1Locked != 0);
+        m_display->ShowAgcZero(rx, reading.agcZeroActive != 0);
+    }
+
+    for (plat::UINT rx = 0; rx < 2; ++rx) {
+        if ((m_pComm->m_bAgcZero[rx] != 0) == (m_pComm->m_bAgcZeroActive[rx] != 0))
+            continue;
+        m_pComm->m_bAgcZero[rx] = m_pComm->m_bAgcZeroActive[rx];
+        if (CVX18D_SetupDCn* page = m_pSetupPage[rx]) {
+            // Posted: the page re-reads its ranges after this poll has ended.
+            QMetaObject::invokeMethod(
+                page, [page] { page->OnAgcZeroChanged(); }, Qt::QueuedConnection);
+        }
+    }
+
+    m_pComm->MarkTraceBreak();
+    if (g_bRecording.load() != 0)
+        AppendRecordSample();
+    return 0;
+}
+
+plat::LRESULT CVX18DDlg::OnAmCounterPoll() {
+    for (plat::UINT rx = 0; rx < 2; ++rx) {
+        if (!m_pSetupPage[rx])
+            continue;
+        std::string text;
+        if (AmCounterWanted(m_nAmIndex[rx], m_dRssiDbm[rx])) {
+            plat::DWORD frequency = 0;
+            m_pComm->GetAmCounterFrequency(rx, &frequency, 0);
+            text = std::to_string(frequency);
+        }
+        m_display->ShowAmCounter(rx, text);
+    }
+    m_pComm->MarkTraceBreak();
+    return 0;
+}
+
+plat::LRESULT CVX18DDlg::OnStopPolling() {
+    g_bPolling = 0;
+    m_status->setChecked(false);
+    StopRecording();
+    return 0;
+}
+
+void CVX18DDlg::OnStatusButton() {
+    g_bPolling = g_bPolling.load() != 0 ? 0 : 1;
+    if (g_bPolling.load() == 0) {
+        m_status->setChecked(false);
+        StopRecording();
+    } else {
+        m_status->setChecked(true);
+    }
+}
+
+void CVX18DDlg::OnSampleRateChanged(int position) {
+    g_nSamplesPerSecond = static_cast<std::uint32_t>(position);
+    m_pComm->SaveStatusSampleRate(static_cast<plat::UINT>(position));
+}
+
+void CVX18DDlg::OnRecordButton() {
+    if (g_bPolling.load() != 0)
+        m_status->setChecked(true);
+    g_bRecording = g_bRecording.load() != 0 ? 0 : 1;
+
+    if (g_bRecording.load() == 0) {
+        CloseRecordFile();
+        m_record->setChecked(false);
+        m_nSampleNumber = 0;
+        return;
+    }
+
+    m_strReportFile = m_strAppDir + "VX18D_" + m_pComm->GetSerialNumberText(0) + ".csv";
+    if (!m_strAppDir.empty())
+        plat::EnsureDirectory(m_strAppDir);
+    if (m_RecordFile.Open(m_strReportFile, m_FileError)) {
+        m_record->setChecked(true);
+        m_nSampleNumber = 1;
+        return;
+    }
+    // Back to idle before the box, so that nothing tries to write meanwhile.
+    g_bRecording = 0;
+    m_record->setChecked(false);
+    m_strReportFile.clear();
+    char text[64];
+    std::snprintf(text, sizeof text, "CFileException::%u", m_FileError.cause);
+    plat::ShowMessageBox(text, "File Creation Error", plat::MB_OK | plat::MB_ICONERROR, BoxOwner());
+}
+
+void CVX18DDlg::AppendRecordSample() {
+    const std::string line = FormatRecordLine(m_nSampleNumber, m_dRssiDbm[0], m_dRssiDbm[1]);
+    FileError error;
+    if (!m_RecordFile.Write(line, error))
+        ReportFileExceptionCause(error); // the line is lost; the recording goes on
+    ++m_nSampleNumber;
+}
+
+void CVX18DDlg::CloseRecordFile() {
+    m_RecordFile.Close();
+    if (m_strReportFile.empty())
+        return;
+    const std::string path = std::move(m_strReportFile);
+    m_strReportFile.clear();
+    if (plat::ShellOpen(path) <= 32) {
+        const plat::DWORD error = plat::GetLastError();
+        char text[96];
+        std::snprintf(text, sizeof text, "Cannot Open Report File for Editing, Error=%u",
+                      static_cast<unsigned>(error));
+        plat::ShowMessageBox(text, "Edit File Error", plat::MB_OK | plat::MB_ICONERROR, BoxOwner());
+    }
+}
+
+void CVX18DDlg::StopRecording() {
+    g_bRecording = 0;
+    m_record->setChecked(false);
+    CloseRecordFile();
+}
+
+int RunMainDialog(CVX18D3_Comm& comm, int offline, const std::string& appDir) {
+    auto dialog = std::make_unique<CVX18DDlg>(&comm, offline);
+    dialog->m_strAppDir = appDir;
+    const int result = dialog->DoModal();
+    dialog.reset();
+    return result;
+}
+
+} // namespace vx::ui
