@@ -1,5 +1,7 @@
 #include "sim/PacketFramer.h"
 
+#include <algorithm>
+
 namespace sim {
 
 std::vector<PacketFramer::Received> PacketFramer::Feed(std::span<const std::uint8_t> bytes,
@@ -70,13 +72,14 @@ void PacketFramer::Discard(std::size_t count) {
 
 std::vector<std::uint8_t> EncodePacket(const Packet& packet) {
     const std::size_t length = packet.payload.size();
-    std::vector<std::uint8_t> out{kStartByte,
-                                  0x00,
-                                  packet.type.first,
-                                  packet.type.second,
-                                  static_cast<std::uint8_t>(length & 0xFF),
-                                  static_cast<std::uint8_t>((length >> 8) & 0xFF)};
-    out.insert(out.end(), packet.payload.begin(), packet.payload.end());
+    std::vector<std::uint8_t> out(kHeaderSize + length);
+    out[0] = kStartByte;
+    out[1] = 0x00;
+    out[2] = packet.type.first;
+    out[3] = packet.type.second;
+    out[4] = static_cast<std::uint8_t>(length & 0xFF);
+    out[5] = static_cast<std::uint8_t>((length >> 8) & 0xFF);
+    std::copy(packet.payload.begin(), packet.payload.end(), out.begin() + kHeaderSize);
     return out;
 }
 
