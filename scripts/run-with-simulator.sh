@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/install-deps.sh
-scripts/build.sh build -DVX18D_BUILD_TESTS=OFF -DVX18D_BUILD_BENCH=OFF
+scripts/build.sh build
 
 export VX18D_CONFIG_DIR="$root/build/demo-config"
 export VX18D_DATA_DIR="$root/build/demo-data"
@@ -19,7 +19,9 @@ fi
 
 build/sim/vx18d-sim --port COM7 --ports-dir "$VX18D_CONFIG_DIR/ports" "$@" &
 sim=$!
-trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null || true' EXIT
+stop_simulator() { kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null || true; }
+trap stop_simulator EXIT
+trap 'exit 130' INT TERM
 for _ in $(seq 50); do [ -e "$VX18D_CONFIG_DIR/ports/COM7" ] && break; sleep 0.1; done
 
 build/ui/vx18d
