@@ -196,7 +196,7 @@ private slots:
         for (int i = 0; i < 10; ++i)
             dlg.OnStatusPoll();
         const double perPoll = double(plat::TickMs() - start) / 10.0;
-        QVERIFY2(perPoll < 50.0, qPrintable(QString::number(perPoll)));
+        QVERIFY2(perPoll < 100.0, qPrintable(QString::number(perPoll)));
     }
 
     void agcZeroChangePostsToThePageOnce() {
@@ -268,7 +268,7 @@ private slots:
             QCOMPARE(target->TimesOf(WM_AM_COUNTER_POLL).size(), polls.size());
             const double expected = 1000.0 / rate;
             const double mean = MeanInterval(polls);
-            QVERIFY2(mean >= expected - 2 && mean < expected + 25,
+            QVERIFY2(mean >= expected - 2 && mean < expected + 50,
                      qPrintable(QString::number(mean)));
         }
 
@@ -285,7 +285,7 @@ private slots:
         QTest::qWait(300);
         const std::int64_t start = plat::TickMs();
         QVERIFY(worker.Stop(std::chrono::milliseconds(2000)));
-        QVERIFY(plat::TickMs() - start < 50);
+        QVERIFY(plat::TickMs() - start < 200); // far inside the 1000 ms wait
     }
 
     void gateReturnsTheResultAndReleasesWaitersWhenClosed() {
@@ -339,7 +339,7 @@ private slots:
         QTest::qWait(700); // polls now time out or fail
         const std::size_t before = session.Unit().Requests().size();
         const std::int64_t took = session.Close();
-        QVERIFY2(took < 300, qPrintable(QString::number(took)));
+        QVERIFY2(took < 1000, qPrintable(QString::number(took))); // never the 2000 ms wait
         QTest::qWait(300);
         QCOMPARE(session.Unit().Requests().size(), before);
     }
