@@ -235,7 +235,10 @@ protected:
     BOOL ShortCommand(BYTE commandByte, BYTE arg1, BYTE arg2, BYTE arg3,
                       std::array<BYTE, 3>& result, BOOL trace);
 
-    // The exchange loop shared by Transact and TransactLong.
+    // Sends a receiver's configuration word rebuilt from the cache.
+    BOOL SendCachedConfiguration(UINT receiver, BOOL trace);
+
+    // The exchange loop shared by Transact, TransactLong and the firmware commit.
     BOOL Exchange(BYTE* request, WORD payloadLength, BYTE* reply, WORD replyPayloadLength,
                   BOOL trace, std::int64_t deadlineMs);
 };

@@ -5,6 +5,7 @@
 
 #include "app/RegistrySettings.h"
 #include "platform/Registry.h"
+#include "protocol/CommandCodes.h"
 #include "protocol/DagcRangeTable.h"
 
 #include <cstdio>
@@ -13,34 +14,16 @@ namespace vx {
 
 namespace {
 
-constexpr BYTE kCmdRegister = 0x10;
-constexpr BYTE kCmdAmFilterEntry = 0x30;
-constexpr BYTE kCmdAmCounter = 0x38;
-constexpr BYTE kCmdUnitStatus = 0x48;
-constexpr BYTE kCmdAmGain = 0x68;
-constexpr BYTE kCmdReadBack = 0x90;
-
 constexpr BYTE kRegisterRead = 0x40;
 constexpr BYTE kRegisterWrite = 0x80;
 constexpr UINT kHighestPage = 32;
 constexpr UINT kHighestRegister = 63;
-constexpr BYTE kAmGainRead = 4;
 
 // Firmware dates from which the unit answers the settings read-back.
 constexpr DWORD kReadBackFirmwareWithCompanion = 0x20110228;
 constexpr DWORD kReadBackFirmware = 0x20110505;
 
 constexpr BYTE kDefaultSampleRate = 10;
-
-constexpr BYTE Cmd(BYTE command, UINT receiver) {
-    return static_cast<BYTE>(command | receiver);
-}
-constexpr BOOL Bit(BYTE value, int bit) {
-    return (value >> bit) & 1;
-}
-constexpr WORD Word(BYTE low, BYTE high) {
-    return static_cast<WORD>(low | high << 8);
-}
 
 // The identity registers in the order they are read (all on page 0). Only
 // the firmware date (first receiver, 49 and 50) and the serial number (52
@@ -67,12 +50,12 @@ WORD CVX18D3_Comm::ReadRegister(UINT receiver, UINT page, UINT reg, BOOL trace) 
 
     // A failed exchange reads as 0, even when part of its reply arrived.
     std::array<BYTE, 3> result{};
-    if (!ShortCommand(Cmd(kCmdRegister, r), pageByte, 0, 0, result, trace))
+    if (!ShortCommand(cmd::ForReceiver(cmd::kRegister, r), pageByte, 0, 0, result, trace))
         return 0;
-    if (!ShortCommand(Cmd(kCmdRegister, r), static_cast<BYTE>(kRegisterRead | regByte), 0, 0,
-                      result, trace))
+    if (!ShortCommand(cmd::ForReceiver(cmd::kRegister, r),
+                      static_cast<BYTE>(kRegisterRead | regByte), 0, 0, result, trace))
         return 0;
-    return Word(result[1], result[2]);
+    return cmd::Word(result[1], result[2]);
 }
 
 BOOL CVX18D3_Comm::WriteRegister(UINT receiver, UINT page, UINT reg, WORD value, BOOL trace) {
@@ -84,11 +67,11 @@ BOOL CVX18D3_Comm::WriteRegister(UINT receiver, UINT page, UINT reg, WORD value,
     const BYTE pageByte = static_cast<BYTE>(page > kHighestPage ? kHighestPage : page);
 
     std::array<BYTE, 3> result{};
-    if (!ShortCommand(Cmd(kCmdRegister, r), pageByte, 0, 0, result, trace))
+    if (!ShortCommand(cmd::ForReceiver(cmd::kRegister, r), pageByte, 0, 0, result, trace))
         return 0;
-    return ShortCommand(Cmd(kCmdRegister, r), static_cast<BYTE>(kRegisterWrite | reg),
-                        static_cast<BYTE>(value & 0xFF), static_cast<BYTE>(value >> 8), result,
-                        trace);
+    return ShortCommand(cmd::ForReceiver(cmd::kRegister, r),
+                        static_cast<BYTE>(kRegisterWrite | reg), static_cast<BYTE>(value & 0xFF),
+                        static_cast<BYTE>(value >> 8), result, trace);
 }
 
 BOOL CVX18D3_Comm::GetReceiverStatus(StatusReading& status, BOOL trace) {
@@ -100,21 +83,21 @@ BOOL CVX18D3_Comm::GetReceiverStatus(StatusReading& status, BOOL trace) {
         return ok;
 
     const BYTE unit = reply[6];
-    status.intRefOn = Bit(unit, 7);
-    status.pllSynchronised = Bit(unit, 6);
+    status.intRefOn = cmd::Bit(unit, 7);
+    status.pllSynchronised = cmd::Bit(unit, 6);
     for (int led = 0; led < 4; ++led)
-        status.idLed[led] = m_bCompanionBoard ? (Bit(unit, led) ? 2u : 1u) : 0u;
+        status.idLed[led] = m_bCompanionBoard ? (cmd::Bit(unit, led) ? 2u : 1u) : 0u;
 
     for (int r = 0; r < 2; ++r) {
         const BYTE* bytes = &reply[7 + 4 * r];
         StatusReading::Receiver& rx = status.receiver[r];
         rx.rawRssi = static_cast<WORD>(bytes[0] | (bytes[1] & 0x0F) << 8);
-        rx.lo1Locked = Bit(bytes[1], 4);
-        rx.lo2Locked = Bit(bytes[1], 5);
-        rx.agcZeroActive = Bit(bytes[1], 6);
-        rx.reserved1 = Bit(bytes[1], 7);
+        rx.lo1Locked = cmd::Bit(bytes[1], 4);
+        rx.lo2Locked = cmd::Bit(bytes[1], 5);
+        rx.agcZeroActive = cmd::Bit(bytes[1], 6);
+        rx.reserved1 = cmd::Bit(bytes[1], 7);
         rx.amIndex = static_cast<BYTE>(bytes[2] & 0x7F);
-        rx.reserved2 = Bit(bytes[2], 7);
+        rx.reserved2 = cmd::Bit(bytes[2], 7);
         status.fmDeviation[r] = static_cast<BYTE>(bytes[3] & 0x7F);
     }
 
@@ -129,7 +112,7 @@ BOOL CVX18D3_Comm::GetReceiverStatus(StatusReading& status, BOOL trace) {
 BOOL CVX18D3_Comm::GetAmCounterFrequency(UINT receiver, DWORD* frequencyHz, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     std::array<BYTE, 3> result{};
-    const BOOL ok = ShortCommand(Cmd(kCmdAmCounter, r), 0, 0, 0, result, trace);
+    const BOOL ok = ShortCommand(cmd::ForReceiver(cmd::kAmCounter, r), 0, 0, 0, result, trace);
     if (frequencyHz) {
         *frequencyHz = ok ? (static_cast<DWORD>(result[2] & 1) << 16 |
                              static_cast<DWORD>(result[1]) << 8 | result[0])
@@ -160,27 +143,28 @@ BOOL CVX18D3_Comm::ReadReceiverSettings(UINT receiver, UINT group, BOOL trace) {
     // 0 means only that the firmware is too old; a failed read changes
     // nothing and still answers 1.
     std::array<BYTE, 3> result{};
-    if (!ShortCommand(Cmd(kCmdReadBack, r), static_cast<BYTE>(group), 0, 0, result, trace))
+    if (!ShortCommand(cmd::ForReceiver(cmd::kReadBack, r), static_cast<BYTE>(group), 0, 0, result,
+                      trace))
         return 1;
     const auto [b7, b8, b9] = result;
 
     switch (group) {
     case 0:
-        m_bAgcFreeze[r] = Bit(b7, 3);
-        m_bAgcZero[r] = Bit(b7, 6);
-        m_nIfOutputMode[r] = Bit(b7, 7) ? 0 : 1;
+        m_bAgcFreeze[r] = cmd::Bit(b7, 3);
+        m_bAgcZero[r] = cmd::Bit(b7, 6);
+        m_nIfOutputMode[r] = cmd::Bit(b7, 7) ? 0 : 1;
         m_nBandSelect[r] = b8 & 0x03;
-        m_bTlm2DeEmphasis[r] = Bit(b8, 3);
+        m_bTlm2DeEmphasis[r] = cmd::Bit(b8, 3);
         m_nIfBandwidth[r] = (b8 >> 4) & 0x07;
         m_nAmFilter[r] = static_cast<BYTE>(b9 & 0x1F);
-        m_bAmInverted[r] = Bit(b9, 7);
+        m_bAmInverted[r] = cmd::Bit(b9, 7);
         break;
     case 1:
-        m_nTuningFrequency[r] =
-            static_cast<std::uint64_t>(Word(b8, b9)) * 1'000'000u + std::uint64_t{b7} * 10'000u;
+        m_nTuningFrequency[r] = static_cast<std::uint64_t>(cmd::Word(b8, b9)) * 1'000'000u +
+                                std::uint64_t{b7} * 10'000u;
         break;
     case 2: {
-        const WORD value = Word(b7, b8);
+        const WORD value = cmd::Word(b7, b8);
         for (DWORD i = 0; i < 8; ++i) {
             if (m_wAgcTimeConstantValue[r][i] == value) {
                 m_nAgcTimeConstant[r] = i;
@@ -188,7 +172,7 @@ BOOL CVX18D3_Comm::ReadReceiverSettings(UINT receiver, UINT group, BOOL trace) {
             }
         }
         m_nDagcMode[r] = b9 & 0x03;
-        m_bRssiFiltered[r] = Bit(b9, 2) && !Bit(b9, 3);
+        m_bRssiFiltered[r] = cmd::Bit(b9, 2) && !cmd::Bit(b9, 3);
         break;
     }
     case 3:
@@ -204,7 +188,7 @@ BOOL CVX18D3_Comm::ReadReceiverSettings(UINT receiver, UINT group, BOOL trace) {
     case 5:
         m_nVideoFilter[r] = (b7 >> 1) & 0x07;
         m_nAgcTimeConstant[r] = (b7 >> 4) & 0x07;
-        m_bFmInverted[r] = Bit(b7, 7);
+        m_bFmInverted[r] = cmd::Bit(b7, 7);
         break;
     default: // groups 6 and 7 carry nothing the system uses
         break;
@@ -217,15 +201,16 @@ WORD CVX18D3_Comm::ReadAmFilterEntry(UINT receiver, UINT index, BOOL trace) {
         return 0xFFFF;
     const UINT r = ReceiverIndex(receiver);
     std::array<BYTE, 3> result{};
-    if (!ShortCommand(Cmd(kCmdAmFilterEntry, r), 0, static_cast<BYTE>(index), 0, result, trace))
+    if (!ShortCommand(cmd::ForReceiver(cmd::kAmFilterEntry, r), 0, static_cast<BYTE>(index), 0,
+                      result, trace))
         return 0;
-    return Word(result[1], result[2]);
+    return cmd::Word(result[1], result[2]);
 }
 
 void CVX18D3_Comm::ReadCompanionBoardFlag(BOOL trace) {
     std::array<BYTE, 3> result{};
-    ShortCommand(kCmdUnitStatus, 0, 0, 0, result, trace);
-    m_bCompanionBoard = Bit(result[0], 7);
+    ShortCommand(cmd::kUnitStatus, 0, 0, 0, result, trace);
+    m_bCompanionBoard = cmd::Bit(result[0], 7);
 }
 
 void CVX18D3_Comm::ReadDeviceConfiguration(BOOL trace) {
@@ -256,7 +241,7 @@ void CVX18D3_Comm::ReadDeviceConfiguration(BOOL trace) {
         m_wVideoGain[r] = ReadRegister(r, 18, 9, trace);
 
         std::array<BYTE, 3> result{};
-        ShortCommand(Cmd(kCmdAmGain, r), kAmGainRead, 0, 0, result, trace);
+        ShortCommand(cmd::ForReceiver(cmd::kAmGain, r), cmd::kAmGainRead, 0, 0, result, trace);
         m_nAmGain[r] = result[1];
     }
 

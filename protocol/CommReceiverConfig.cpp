@@ -5,6 +5,7 @@
 // gain, host RSSI averaging and video output gain.
 #include "protocol/CVX18D3_Comm.h"
 
+#include "protocol/CommandCodes.h"
 #include "protocol/DagcRangeTable.h"
 
 #include <algorithm>
@@ -13,15 +14,6 @@ namespace vx {
 
 namespace {
 
-constexpr BYTE kCmdDagcMode = 0x20;
-constexpr BYTE kCmdDagcRange = 0x58;
-constexpr BYTE kCmdAmGain = 0x68;
-constexpr BYTE kCmdDagcLimits = 0x70;
-constexpr BYTE kCmdDagcVoltages = 0x78;
-constexpr BYTE kCmdVideoGain = 0x80;
-constexpr BYTE kCmdRssiAveraging = 0xB8;
-
-constexpr BYTE kAmGainWrite = 3;
 constexpr BYTE kVideoGainWrite = 1;
 constexpr BYTE kMaxAmGain = 99;
 constexpr UINT kMaxVideoGain = 16383;
@@ -35,9 +27,6 @@ constexpr int kMaxDagcUpperDbm = 10;
 
 constexpr UINT kMaxSetup = 15;
 
-constexpr BYTE Cmd(BYTE command, UINT receiver) {
-    return static_cast<BYTE>(command | receiver);
-}
 constexpr BYTE Flag(BOOL value, int bit) {
     return static_cast<BYTE>(value ? 1u << bit : 0u);
 }
@@ -142,10 +131,14 @@ BOOL CVX18D3_Comm::SendReceiverConfiguration(UINT receiver, const ReceiverConfig
     return TransactLong(request, 8, reply, 0, trace);
 }
 
+BOOL CVX18D3_Comm::SendCachedConfiguration(UINT receiver, BOOL trace) {
+    return SendReceiverConfiguration(receiver, CachedConfiguration(receiver), trace);
+}
+
 BOOL CVX18D3_Comm::SetTuningFrequency(UINT receiver, std::uint64_t frequencyHz, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_nTuningFrequency[r] = frequencyHz;
-    const BOOL ok = SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    const BOOL ok = SendCachedConfiguration(r, trace);
 
     // The unit's own band is tried first, so it wins where bands overlap.
     const DWORD first = m_nBandSelect[r] % 4;
@@ -162,80 +155,81 @@ BOOL CVX18D3_Comm::SetTuningFrequency(UINT receiver, std::uint64_t frequencyHz, 
 void CVX18D3_Comm::SelectSetup(UINT receiver, UINT setup, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_nSetup[r] = static_cast<BYTE>(std::min(setup, kMaxSetup));
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 void CVX18D3_Comm::SetIfBandwidth(UINT receiver, UINT index, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_nIfBandwidth[r] = Index3(index);
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 void CVX18D3_Comm::SetVideoFilter(UINT receiver, UINT index, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_nVideoFilter[r] = Index3(index);
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 void CVX18D3_Comm::SetAmFilter(UINT receiver, UINT index, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_nAmFilter[r] = AmFilterIndex(index);
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 void CVX18D3_Comm::SetAmInverted(UINT receiver, BOOL inverted, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_bAmInverted[r] = AsFlag(inverted);
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 void CVX18D3_Comm::SetAgcTimeConstant(UINT receiver, UINT index, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_nAgcTimeConstant[r] = Index3(index);
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 void CVX18D3_Comm::SetAgcFreeze(UINT receiver, BOOL freeze, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_bAgcFreeze[r] = AsFlag(freeze);
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 void CVX18D3_Comm::SetAgcZero(UINT receiver, BOOL zero, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_bAgcZero[r] = AsFlag(zero);
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 void CVX18D3_Comm::SetIfOutputMode(UINT receiver, UINT mode, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_nIfOutputMode[r] = mode == 1 ? 1 : 0;
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 BOOL CVX18D3_Comm::SetFmPolarityInverted(UINT receiver, BOOL inverted, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_bFmInverted[r] = AsFlag(inverted);
-    return SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    return SendCachedConfiguration(r, trace);
 }
 
 void CVX18D3_Comm::SetXdout(UINT receiver, BOOL on, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_bXdout[r] = AsFlag(on);
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 BOOL CVX18D3_Comm::SetTlm2DeEmphasis(UINT receiver, BOOL on, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_bTlm2DeEmphasis[r] = AsFlag(on);
-    return SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    return SendCachedConfiguration(r, trace);
 }
 
 void CVX18D3_Comm::SetDagcMode(UINT receiver, UINT mode, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     m_nDagcMode[r] = (mode >= 1 && mode <= 3) ? mode : 0;
     std::array<BYTE, 3> reply{};
-    ShortCommand(Cmd(kCmdDagcMode, r), static_cast<BYTE>(m_nDagcMode[r]), 0, 0, reply, trace);
+    ShortCommand(cmd::ForReceiver(cmd::kDagcMode, r), static_cast<BYTE>(m_nDagcMode[r]), 0, 0,
+                 reply, trace);
 }
 
 void CVX18D3_Comm::SelectDagcRange(UINT receiver, UINT row, BOOL trace) {
@@ -244,7 +238,7 @@ void CVX18D3_Comm::SelectDagcRange(UINT receiver, UINT row, BOOL trace) {
         row = 0;
     const DagcRange& range = kDagcRanges[row];
     std::array<BYTE, 3> reply{};
-    ShortCommand(Cmd(kCmdDagcRange, r), 0, range.code, 0, reply, trace);
+    ShortCommand(cmd::ForReceiver(cmd::kDagcRange, r), 0, range.code, 0, reply, trace);
 
     m_nDagcRangeIndex[r] = static_cast<BYTE>(row);
     m_nDagcLowerDbm[r] = kMinDagcLowerDbm;
@@ -260,7 +254,7 @@ void CVX18D3_Comm::SelectDagcRange(UINT receiver, UINT row, BOOL trace) {
 BOOL CVX18D3_Comm::SetDagcStartVoltage(UINT receiver, std::int8_t voltage, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     std::array<BYTE, 3> reply{};
-    const BOOL ok = ShortCommand(Cmd(kCmdDagcVoltages, r), VoltageByte(voltage),
+    const BOOL ok = ShortCommand(cmd::ForReceiver(cmd::kDagcVoltages, r), VoltageByte(voltage),
                                  VoltageByte(m_nDagcEndVoltage[r]), 0, reply, trace);
     StoreDagcVoltageReply(*this, r, reply);
     return ok;
@@ -269,8 +263,9 @@ BOOL CVX18D3_Comm::SetDagcStartVoltage(UINT receiver, std::int8_t voltage, BOOL 
 BOOL CVX18D3_Comm::SetDagcEndVoltage(UINT receiver, std::int8_t voltage, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     std::array<BYTE, 3> reply{};
-    const BOOL ok = ShortCommand(Cmd(kCmdDagcVoltages, r), VoltageByte(m_nDagcStartVoltage[r]),
-                                 VoltageByte(voltage), 0, reply, trace);
+    const BOOL ok =
+        ShortCommand(cmd::ForReceiver(cmd::kDagcVoltages, r), VoltageByte(m_nDagcStartVoltage[r]),
+                     VoltageByte(voltage), 0, reply, trace);
     StoreDagcVoltageReply(*this, r, reply);
     return ok;
 }
@@ -279,7 +274,8 @@ void CVX18D3_Comm::SetDagcVoltageRange(UINT receiver, std::int8_t start, std::in
                                        BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     std::array<BYTE, 3> reply{};
-    ShortCommand(Cmd(kCmdDagcVoltages, r), VoltageByte(start), VoltageByte(end), 0, reply, trace);
+    ShortCommand(cmd::ForReceiver(cmd::kDagcVoltages, r), VoltageByte(start), VoltageByte(end), 0,
+                 reply, trace);
     StoreDagcVoltageReply(*this, r, reply);
 }
 
@@ -290,8 +286,9 @@ BOOL CVX18D3_Comm::SetDagcLowerDbm(UINT receiver, std::int8_t limit, BOOL trace)
     if (lower >= upper)
         lower = upper - 1;
     std::array<BYTE, 3> reply{};
-    const BOOL ok = ShortCommand(Cmd(kCmdDagcLimits, r), static_cast<BYTE>(SignedByte(lower)),
-                                 static_cast<BYTE>(SignedByte(upper)), 0, reply, trace);
+    const BOOL ok =
+        ShortCommand(cmd::ForReceiver(cmd::kDagcLimits, r), static_cast<BYTE>(SignedByte(lower)),
+                     static_cast<BYTE>(SignedByte(upper)), 0, reply, trace);
     StoreDagcLimitReply(*this, r, reply);
     return ok;
 }
@@ -303,8 +300,9 @@ BOOL CVX18D3_Comm::SetDagcUpperDbm(UINT receiver, std::int8_t limit, BOOL trace)
     if (upper <= lower)
         upper = lower + 1;
     std::array<BYTE, 3> reply{};
-    const BOOL ok = ShortCommand(Cmd(kCmdDagcLimits, r), static_cast<BYTE>(SignedByte(lower)),
-                                 static_cast<BYTE>(SignedByte(upper)), 0, reply, trace);
+    const BOOL ok =
+        ShortCommand(cmd::ForReceiver(cmd::kDagcLimits, r), static_cast<BYTE>(SignedByte(lower)),
+                     static_cast<BYTE>(SignedByte(upper)), 0, reply, trace);
     StoreDagcLimitReply(*this, r, reply);
     return ok;
 }
@@ -321,7 +319,7 @@ void CVX18D3_Comm::SetDagcDbmRange(UINT receiver, std::int8_t lower, std::int8_t
     if (hi <= lo)
         hi = lo + 1;
     std::array<BYTE, 3> reply{};
-    ShortCommand(Cmd(kCmdDagcLimits, r), static_cast<BYTE>(SignedByte(lo)),
+    ShortCommand(cmd::ForReceiver(cmd::kDagcLimits, r), static_cast<BYTE>(SignedByte(lo)),
                  static_cast<BYTE>(SignedByte(hi)), 0, reply, trace);
     StoreDagcLimitReply(*this, r, reply);
 }
@@ -329,8 +327,8 @@ void CVX18D3_Comm::SetDagcDbmRange(UINT receiver, std::int8_t lower, std::int8_t
 BOOL CVX18D3_Comm::SetAmGain(UINT receiver, BYTE gain, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     std::array<BYTE, 3> reply{};
-    const BOOL ok =
-        ShortCommand(Cmd(kCmdAmGain, r), kAmGainWrite, std::min(gain, kMaxAmGain), 0, reply, trace);
+    const BOOL ok = ShortCommand(cmd::ForReceiver(cmd::kAmGain, r), cmd::kAmGainWrite,
+                                 std::min(gain, kMaxAmGain), 0, reply, trace);
     m_nAmGain[r] = reply[1];
     return ok;
 }
@@ -338,7 +336,8 @@ BOOL CVX18D3_Comm::SetAmGain(UINT receiver, BYTE gain, BOOL trace) {
 BOOL CVX18D3_Comm::SetRssiAveraging(UINT receiver, UINT mode, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     std::array<BYTE, 3> reply{};
-    const BOOL ok = ShortCommand(Cmd(kCmdRssiAveraging, r), mode == 1 ? 1 : 0, 0, 0, reply, trace);
+    const BOOL ok = ShortCommand(cmd::ForReceiver(cmd::kRssiAveraging, r), mode == 1 ? 1 : 0, 0, 0,
+                                 reply, trace);
     m_bRssiFiltered[r] = reply[0] == 1 ? 1 : 0;
     return ok;
 }
@@ -348,11 +347,11 @@ void CVX18D3_Comm::SetVideoOutGain(UINT receiver, UINT gain, BOOL trace) {
     // Clamped as a whole number: narrowing first would turn 70000 into 4464.
     const UINT value = std::min(gain, kMaxVideoGain);
     std::array<BYTE, 3> reply{};
-    const BOOL ok =
-        ShortCommand(Cmd(kCmdVideoGain, r), kVideoGainWrite, static_cast<BYTE>(value & 0xFF),
-                     static_cast<BYTE>((value >> 8) & 0x3F), reply, trace);
+    const BOOL ok = ShortCommand(cmd::ForReceiver(cmd::kVideoGain, r), kVideoGainWrite,
+                                 static_cast<BYTE>(value & 0xFF),
+                                 static_cast<BYTE>((value >> 8) & 0x3F), reply, trace);
     if (ok && reply[0] == kVideoGainWrite)
-        m_wVideoGain[r] = static_cast<WORD>(reply[1] | reply[2] << 8);
+        m_wVideoGain[r] = cmd::Word(reply[1], reply[2]);
 }
 
 void CVX18D3_Comm::SaveVideoOutGain(UINT receiver, UINT gain, BOOL trace) {

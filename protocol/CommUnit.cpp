@@ -3,20 +3,13 @@
 // linearisation, the raw unit command, and the firmware transfer.
 #include "protocol/CVX18D3_Comm.h"
 
-#include "platform/Clock.h"
+#include "protocol/CommandCodes.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace vx {
 
 namespace {
-
-constexpr BYTE kCmdExternalReference = 0x40;
-constexpr BYTE kCmdUnitStatus = 0x48;
-constexpr BYTE kCmdAttenuators = 0xC0;
-constexpr BYTE kCmdHistory = 0xC8;
-constexpr BYTE kCmdBootSerial = 0xF8;
 
 constexpr BYTE kUnitStatusWrite = 0x80;
 constexpr BYTE kBootSerialTypeSelect = 5;
@@ -37,10 +30,6 @@ constexpr DWORD kSerialTypeCommandFirmware = 0x20180309;
 constexpr UINT kMaxFlashBlock = 128;
 constexpr UINT kCommandNumbers = 32;
 
-constexpr BOOL Bit(BYTE value, int bit) {
-    return (value >> bit) & 1;
-}
-
 // One DC's attenuator byte as the cache holds it, without the change bit.
 BYTE CachedAttenuatorByte(const CVX18D3_Comm& comm, UINT dc) {
     return static_cast<BYTE>((comm.m_nAttenuator[dc] & kAttenuatorCodeMask) |
@@ -50,21 +39,21 @@ BYTE CachedAttenuatorByte(const CVX18D3_Comm& comm, UINT dc) {
 void StoreAttenuatorReply(CVX18D3_Comm& comm, const std::array<BYTE, 3>& reply) {
     for (UINT dc = 0; dc < 2; ++dc) {
         comm.m_nAttenuator[dc] = static_cast<BYTE>(reply[dc] & kAttenuatorCodeMask);
-        comm.m_bAttenuatorFreeze[dc] = Bit(reply[dc], 6);
+        comm.m_bAttenuatorFreeze[dc] = cmd::Bit(reply[dc], 6);
     }
-    comm.m_bAttenuatorAtBoot = Bit(reply[2], 0);
+    comm.m_bAttenuatorAtBoot = cmd::Bit(reply[2], 0);
 }
 
 // The unit status reply of command 0x48, read and write alike. The reply is
 // decoded even after a failed exchange, which clears every flag.
 void StoreUnitStatusReply(CVX18D3_Comm& comm, const std::array<BYTE, 3>& reply) {
-    comm.m_bCompanionBoard = Bit(reply[0], 7);
-    comm.m_bEepromForced = Bit(reply[0], 6);
-    comm.m_bPreferEeprom = Bit(reply[0], 5);
+    comm.m_bCompanionBoard = cmd::Bit(reply[0], 7);
+    comm.m_bEepromForced = cmd::Bit(reply[0], 6);
+    comm.m_bPreferEeprom = cmd::Bit(reply[0], 5);
     for (int i = 0; i < 8; ++i)
-        comm.m_bSwitch[i] = Bit(reply[1], i);
+        comm.m_bSwitch[i] = cmd::Bit(reply[1], i);
     for (int i = 0; i < 5; ++i)
-        comm.m_bDiscrete[i] = Bit(reply[2], i);
+        comm.m_bDiscrete[i] = cmd::Bit(reply[2], i);
     // With the companion board an LED is at least known to be off.
     if (comm.m_bCompanionBoard) {
         for (DWORD& led : comm.m_nIdLed)
@@ -79,12 +68,12 @@ BOOL CVX18D3_Comm::SetExternalReferenceFrequency(UINT mhz, BOOL trace) {
     const BYTE value = (mhz == 5 || mhz == 20 || mhz == 25) ? static_cast<BYTE>(mhz) : 10;
     m_nExtRefMHz = value;
     std::array<BYTE, 3> reply{};
-    return ShortCommand(kCmdExternalReference, 0, value, 0, reply, trace);
+    return ShortCommand(cmd::kExternalReference, 0, value, 0, reply, trace);
 }
 
 BOOL CVX18D3_Comm::SetInternalReference(BOOL on, BOOL trace) {
     m_bIntRefOn = on ? 1 : 0;
-    return SendReceiverConfiguration(0, CachedConfiguration(0), trace);
+    return SendCachedConfiguration(0, trace);
 }
 
 void CVX18D3_Comm::SetIdLed(UINT receiver, UINT state, UINT led, BOOL trace) {
@@ -94,13 +83,13 @@ void CVX18D3_Comm::SetIdLed(UINT receiver, UINT state, UINT led, BOOL trace) {
     if (state > 2)
         state = m_bCompanionBoard ? 1 : 0;
     m_nIdLed[led] = m_bCompanionBoard ? state : 0;
-    SendReceiverConfiguration(r, CachedConfiguration(r), trace);
+    SendCachedConfiguration(r, trace);
 }
 
 BOOL CVX18D3_Comm::ReadSwitchesAndDiscretes(UINT receiver, BOOL trace) {
     const UINT r = ReceiverIndex(receiver);
     std::array<BYTE, 3> reply{};
-    const BOOL ok = ShortCommand(static_cast<BYTE>(kCmdUnitStatus | r), 0, 0, 0, reply, trace);
+    const BOOL ok = ShortCommand(cmd::ForReceiver(cmd::kUnitStatus, r), 0, 0, 0, reply, trace);
     StoreUnitStatusReply(*this, reply);
     return ok;
 }
@@ -109,7 +98,7 @@ BOOL CVX18D3_Comm::WriteSwitches(WORD switchWord, BOOL trace) {
     // The written flags sit one byte later than the reply reports them.
     std::array<BYTE, 3> reply{};
     const BOOL ok =
-        ShortCommand(kCmdUnitStatus, kUnitStatusWrite, static_cast<BYTE>(switchWord >> 8),
+        ShortCommand(cmd::kUnitStatus, kUnitStatusWrite, static_cast<BYTE>(switchWord >> 8),
                      static_cast<BYTE>(switchWord & 0xFF), reply, trace);
     StoreUnitStatusReply(*this, reply);
     return ok;
@@ -124,7 +113,7 @@ void CVX18D3_Comm::GetSwitchesAndDiscretes(BOOL switches[8], BOOL discretes[5], 
 
 BOOL CVX18D3_Comm::ReadAttenuators(BOOL trace) {
     std::array<BYTE, 3> reply{};
-    const BOOL ok = ShortCommand(kCmdAttenuators, m_bAttenuatorFreeze[0] ? kAttenuatorFreeze : 0,
+    const BOOL ok = ShortCommand(cmd::kAttenuators, m_bAttenuatorFreeze[0] ? kAttenuatorFreeze : 0,
                                  m_bAttenuatorFreeze[1] ? kAttenuatorFreeze : 0, 0, reply, trace);
     if (ok)
         StoreAttenuatorReply(*this, reply);
@@ -132,10 +121,10 @@ BOOL CVX18D3_Comm::ReadAttenuators(BOOL trace) {
 }
 
 BOOL CVX18D3_Comm::SetAttenuator(UINT dc, BYTE code, BOOL freeze, BOOL trace) {
-    BYTE command = kCmdAttenuators;
+    BYTE command = cmd::kAttenuators;
     BYTE bytes[2] = {0, 0};
     if (dc < 2) {
-        command = static_cast<BYTE>(kCmdAttenuators | dc);
+        command = cmd::ForReceiver(cmd::kAttenuators, dc);
         // A code beyond 6 bits would spill into the freeze and change bits.
         const BYTE value = std::min(code, kAttenuatorCodeMask);
         bytes[dc] = static_cast<BYTE>(value | kAttenuatorChange | (freeze ? kAttenuatorFreeze : 0));
@@ -151,7 +140,7 @@ BOOL CVX18D3_Comm::SetAttenuator(UINT dc, BYTE code, BOOL freeze, BOOL trace) {
 BOOL CVX18D3_Comm::SetAttenuatorOnAtBoot(BOOL on, BOOL trace) {
     const BYTE atBoot = static_cast<BYTE>(kAtBootChange | (on ? kAtBootOn : 0));
     std::array<BYTE, 3> reply{};
-    const BOOL ok = ShortCommand(kCmdAttenuators, CachedAttenuatorByte(*this, 0),
+    const BOOL ok = ShortCommand(cmd::kAttenuators, CachedAttenuatorByte(*this, 0),
                                  CachedAttenuatorByte(*this, 1), atBoot, reply, trace);
     if (ok)
         StoreAttenuatorReply(*this, reply);
@@ -170,8 +159,8 @@ struct HistoryItem {
 HistoryItem ReadHistoryItem(CVX18D3_Comm& comm, BYTE item, BOOL trace) {
     BYTE out[3] = {};
     const BOOL ok =
-        comm.UnitCommand(0, kCmdHistory >> 3, item, 0, 0, &out[0], &out[1], &out[2], trace);
-    return {ok, ok ? static_cast<std::int16_t>(out[1] | out[2] << 8) : std::int16_t{0}};
+        comm.UnitCommand(0, cmd::kHistory >> 3, item, 0, 0, &out[0], &out[1], &out[2], trace);
+    return {ok, ok ? static_cast<std::int16_t>(cmd::Word(out[1], out[2])) : std::int16_t{0}};
 }
 
 // A history pair: the second item is asked for only when the first exchange
@@ -213,7 +202,7 @@ BOOL CVX18D3_Comm::SetBootBaudRate(DWORD baudRate, BOOL trace) {
     if (quotient > kMaxBootBaudQuotient)
         return 0;
     std::array<BYTE, 3> reply{};
-    const BOOL ok = ShortCommand(kCmdBootSerial, 0, static_cast<BYTE>(quotient & 0xFF),
+    const BOOL ok = ShortCommand(cmd::kBootSerial, 0, static_cast<BYTE>(quotient & 0xFF),
                                  static_cast<BYTE>((quotient >> 8) & 0x07), reply, trace);
     m_nBootBaudRate = baudRate;
     return ok;
@@ -228,8 +217,8 @@ BOOL CVX18D3_Comm::SetBootSerialType(UINT type, BOOL trace) {
     BOOL ok = 0;
     if (m_dwFirmwareDate >= kSerialTypeCommandFirmware) {
         std::array<BYTE, 3> reply{};
-        ok =
-            ShortCommand(kCmdBootSerial, kBootSerialTypeSelect, type == 1 ? 1 : 0, 0, reply, trace);
+        ok = ShortCommand(cmd::kBootSerial, kBootSerialTypeSelect, type == 1 ? 1 : 0, 0, reply,
+                          trace);
     } else {
         // Older firmware keeps the type in register 46 of the second receiver.
         ok = WriteRegister(1, 0, 46, static_cast<WORD>(type), trace);
@@ -280,42 +269,11 @@ BOOL CVX18D3_Comm::SendFlashBlock(const BYTE* data, UINT length) {
 }
 
 BOOL CVX18D3_Comm::CommitFlashImage() {
-    // Short command 0x98 with byte 7 = 0xFF: program the image received.
-    const BYTE request[kHeaderLength + 4] = {kStartByte, 0x00, 0x01, 0x10, 0x04,
-                                             0x00,       0x98, 0xFF, 0x00, 0x00};
+    // Short command 0x98 with byte 7 = 0xFF: program the image received. The
+    // commit is always traced when a monitor window is installed.
+    BYTE request[kHeaderLength + 4] = {0, 0, 0x01, 0x10, 0, 0, 0x98, 0xFF, 0x00, 0x00};
     BYTE reply[kHeaderLength + 4] = {};
-    constexpr int kRequestLength = static_cast<int>(sizeof request);
-    constexpr int kReplyLength = static_cast<int>(sizeof reply);
-
-    if (!m_pPort->Write(request, kRequestLength))
-        return 0;
-    if (m_hTraceWnd) {
-        for (int i = 0; i < kRequestLength; ++i)
-            m_hTraceWnd->SendMessage(WM_TRACE_REQUEST_BYTE, static_cast<plat::WPARAM>(i),
-                                     request[i]);
-    }
-
-    // The same deadline rule as every exchange, on the wall clock: a last
-    // byte at or after the deadline still makes it a time-out.
-    const std::int64_t start = plat::TickMs();
-    int received = 0;
-    BOOL result = 0;
-    do {
-        result = m_pPort->ReadByte(&reply[received]);
-        if (result) {
-            if (m_hTraceWnd)
-                m_hTraceWnd->SendMessage(WM_TRACE_REPLY_BYTE, static_cast<plat::WPARAM>(received),
-                                         reply[received]);
-            ++received;
-        }
-        if (plat::TickMs() - start >= m_nTimeout) {
-            m_nLastResult = 0;
-            return 0;
-        }
-    } while (received < kReplyLength);
-
-    m_nLastResult = static_cast<std::uint32_t>(result);
-    return result;
+    return Exchange(request, 4, reply, 4, 1, m_nTimeout);
 }
 
 } // namespace vx
