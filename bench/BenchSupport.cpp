@@ -30,6 +30,14 @@ Timing TimeRuns(int runs, const std::function<bool()>& op) {
     return timing;
 }
 
+bool LinkReady(vxtest::SimLink& link, std::uint32_t baud) {
+    if (link.Ready())
+        return true;
+    std::printf("%u baud: the simulated unit did not answer (%s)\n", baud,
+                link.Unit().LastError().c_str());
+    return false;
+}
+
 void PrintHeader(const std::string& title) {
     std::printf("\n%s\n", title.c_str());
     std::printf("%-34s %8s %5s %11s %11s %11s %7s %s\n", "operation", "baud", "runs", "mean",

@@ -2,6 +2,8 @@
 // and a timing loop over repeated exchanges.
 #pragma once
 
+#include "support/SimLink.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,5 +29,8 @@ void PrintRow(const std::string& name, std::uint32_t baud, const Timing& timing,
               double lineSeconds);
 
 void PrintHeader(const std::string& title);
+
+// True when the link to the simulated unit is up; otherwise says why.
+bool LinkReady(vxtest::SimLink& link, std::uint32_t baud);
 
 } // namespace vxbench

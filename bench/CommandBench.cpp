@@ -34,11 +34,8 @@ int main(int argc, char** argv) {
                          "(ratio = mean / line time of all requests and replies)");
     for (std::uint32_t baud : {57600u, 921600u}) {
         vxtest::SimLink link({}, baud);
-        if (!link.Ready()) {
-            std::printf("%u baud: the simulated unit did not answer (%s)\n", baud,
-                        link.Unit().LastError().c_str());
+        if (!vxbench::LinkReady(link, baud))
             return 1;
-        }
         auto& comm = link.Comm();
 
         link.Unit().ClearRequests();

@@ -11,11 +11,8 @@ int main() {
                          "(ratio = mean / line time of request and reply)");
     for (std::uint32_t baud : {57600u, 921600u}) {
         vxtest::SimLink link({}, baud);
-        if (!link.Ready()) {
-            std::printf("%u baud: the simulated unit did not answer (%s)\n", baud,
-                        link.Unit().LastError().c_str());
+        if (!vxbench::LinkReady(link, baud))
             return 1;
-        }
         auto& comm = link.Comm();
 
         auto ping = vxbench::TimeRuns(200, [&] { return comm.Ping(0) && comm.m_nLastResult; });

@@ -103,6 +103,15 @@ plat::BOOL ScriptedPort::ReadByte(plat::BYTE* out) {
     return plat::TRUE;
 }
 
+void ScriptedPort::AnswerEvery(std::uint8_t r1, std::uint8_t r2, std::uint8_t r3) {
+    onWrite = [=](const Bytes& packet, ScriptedPort& port) {
+        if (packet[2] == 0x01 && packet[3] == 0x10)
+            port.Queue(ShortReply(packet[6], r1, r2, r3));
+        else
+            port.Queue({0x27, 0, packet[2], packet[3], 0, 0});
+    };
+}
+
 plat::DWORD ScriptedPort::DiscardPendingInput() {
     const auto count = static_cast<plat::DWORD>(input.size());
     input.clear();

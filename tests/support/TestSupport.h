@@ -111,6 +111,10 @@ public:
 
     void Queue(const Bytes& bytes) { input.insert(input.end(), bytes.begin(), bytes.end()); }
 
+    // Answers every short command with these results, and every other
+    // request with the bare header of its packet type.
+    void AnswerEvery(std::uint8_t r1, std::uint8_t r2, std::uint8_t r3);
+
     plat::BOOL WriteByte(plat::BYTE value) override;
     plat::BOOL Write(const plat::BYTE* data, int length) override;
     plat::BOOL ReadByte(plat::BYTE* out) override;

@@ -20,14 +20,7 @@ protected:
         Answer(0, 0, 0);
     }
     // Short commands get these results; the configuration word its bare header.
-    void Answer(std::uint8_t r1, std::uint8_t r2, std::uint8_t r3) {
-        port.onWrite = [=](const Bytes& p, ScriptedPort& port) {
-            if (p[2] == 0x00 && p[3] == 0x10)
-                port.Queue({0x27, 0, 0x00, 0x10, 0, 0});
-            else
-                port.Queue(ShortReply(p[6], r1, r2, r3));
-        };
-    }
+    void Answer(std::uint8_t r1, std::uint8_t r2, std::uint8_t r3) { port.AnswerEvery(r1, r2, r3); }
     static Bytes WordPacket(unsigned receiver, const vx::ReceiverConfiguration& f) {
         const auto word = vx::EncodeReceiverConfiguration(receiver, f);
         Bytes packet = {0x27, 0, 0x00, 0x10, 8, 0};

@@ -25,14 +25,7 @@ protected:
         comm.m_nTimeout = 20;
         Answer(0, 0, 0);
     }
-    void Answer(std::uint8_t r1, std::uint8_t r2, std::uint8_t r3) {
-        port.onWrite = [=](const Bytes& p, ScriptedPort& port) {
-            if (p[2] == 0x01)
-                port.Queue(ShortReply(p[6], r1, r2, r3));
-            else
-                port.Queue({0x27, 0, p[2], p[3], 0, 0});
-        };
-    }
+    void Answer(std::uint8_t r1, std::uint8_t r2, std::uint8_t r3) { port.AnswerEvery(r1, r2, r3); }
     void Silence() { port.onWrite = nullptr; }
 };
 
