@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 namespace vx {
 class CVX18D3_Comm;
@@ -28,11 +29,17 @@ public:
     // to it by the main window. Offers it to the accelerator table.
     virtual void OnKeyDown(plat::UINT virtualKey);
 
+    // Every key-down the page received, in order.
+    const std::vector<plat::UINT>& KeyDowns() const { return m_keyDowns; }
+
 protected:
     // Accelerator commands: 32771 for Enter, 32772 for Space.
     virtual void OnCommand(plat::UINT command);
 
     CVX18D3_Comm* m_pComm; // not owned
+
+private:
+    std::vector<plat::UINT> m_keyDowns;
 };
 
 } // namespace vx::ui

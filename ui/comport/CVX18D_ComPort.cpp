@@ -10,9 +10,4 @@ void CVX18D_ComPort::RefreshLinkIndicator() {
     ++m_refreshCount;
 }
 
-void CVX18D_ComPort::OnKeyDown(plat::UINT virtualKey) {
-    m_keyDowns.push_back(virtualKey);
-    TabPage::OnKeyDown(virtualKey);
-}
-
 } // namespace vx::ui

@@ -5,8 +5,6 @@
 #include "platform/Win32Types.h"
 #include "ui/TabPage.h"
 
-#include <vector>
-
 namespace vx::ui {
 
 class CVX18D_ComPort : public TabPage {
@@ -18,14 +16,10 @@ public:
     // Called by the main window each time this page's tab becomes the selected one.
     void RefreshLinkIndicator();
 
-    void OnKeyDown(plat::UINT virtualKey) override;
-
     int RefreshCount() const { return m_refreshCount; }
-    const std::vector<plat::UINT>& KeyDowns() const { return m_keyDowns; }
 
 private:
     int m_refreshCount = 0;
-    std::vector<plat::UINT> m_keyDowns;
 };
 
 } // namespace vx::ui

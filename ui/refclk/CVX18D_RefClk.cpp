@@ -11,9 +11,4 @@ void CVX18D_RefClk::RefreshFromUnit() {
     ++m_refreshCount;
 }
 
-void CVX18D_RefClk::OnKeyDown(plat::UINT virtualKey) {
-    m_keyDowns.push_back(virtualKey);
-    TabPage::OnKeyDown(virtualKey);
-}
-
 } // namespace vx::ui

@@ -5,8 +5,6 @@
 #include "platform/Win32Types.h"
 #include "ui/TabPage.h"
 
-#include <vector>
-
 namespace vx::ui {
 
 class CVX18D_RefClk : public TabPage {
@@ -20,15 +18,11 @@ public:
     // Called by the main window each time this page's tab becomes the selected one.
     void RefreshFromUnit();
 
-    void OnKeyDown(plat::UINT virtualKey) override;
-
     int RefreshCount() const { return m_refreshCount; }
-    const std::vector<plat::UINT>& KeyDowns() const { return m_keyDowns; }
 
 private:
     int m_bOffline;
     int m_refreshCount = 0;
-    std::vector<plat::UINT> m_keyDowns;
 };
 
 } // namespace vx::ui

@@ -18,9 +18,4 @@ void CVX18D_SetupDCn::OnAgcZeroChanged() {
     ++m_agcZeroChangedCount;
 }
 
-void CVX18D_SetupDCn::OnKeyDown(plat::UINT virtualKey) {
-    m_keyDowns.push_back(virtualKey);
-    TabPage::OnKeyDown(virtualKey);
-}
-
 } // namespace vx::ui

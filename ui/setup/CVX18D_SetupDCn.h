@@ -6,8 +6,6 @@
 #include "platform/Win32Types.h"
 #include "ui/TabPage.h"
 
-#include <vector>
-
 namespace vx::ui {
 
 class CVX18D_SetupDCn : public TabPage {
@@ -25,19 +23,15 @@ public:
     // Message 1529: the unit's AGC zero state changed.
     void OnAgcZeroChanged();
 
-    void OnKeyDown(plat::UINT virtualKey) override;
-
     // What reached the page so far.
     int RefreshCount() const { return m_refreshCount; }
     int AgcZeroChangedCount() const { return m_agcZeroChangedCount; }
-    const std::vector<plat::UINT>& KeyDowns() const { return m_keyDowns; }
 
 private:
     plat::UINT m_nReceiver;
     int m_bOffline;
     int m_refreshCount = 0;
     int m_agcZeroChangedCount = 0;
-    std::vector<plat::UINT> m_keyDowns;
 };
 
 } // namespace vx::ui
