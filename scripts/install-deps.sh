@@ -6,7 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev
     qt6-base-dev libgl-dev libasound2-dev
-    fonts-dejavu-core xdg-utils
+    fonts-dejavu-core fonts-liberation2 xdg-utils ccache
 )
 
 missing=()
