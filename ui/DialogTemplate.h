@@ -27,7 +27,23 @@ enum class ControlKind {
     PushButton,
     SpinBox, // up-down control together with its buddy edit (`buddy`)
     TabControl,
-    Frame, // an invisible placeholder whose rectangle other windows use
+    Frame,        // an invisible placeholder whose rectangle other windows use
+    RightLabel,   // static text, right-aligned
+    Edit,         // editable field; alignment and digit filter from `style`
+    DropDownList, // unsorted list with a scroll bar; the height is the dropped list's
+    PushRadio,    // push-like radio button, a group of its own: the window sets its mark
+    CheckBox,     // plain check box
+    RadioButton,  // plain radio button, a group of its own
+    UpDown,       // up-down control; its buddy edit is tied to it by the window
+};
+
+// Styles of a template control, combined with |.
+enum ControlStyle : unsigned {
+    kStyleNone = 0,
+    kStyleDisabled = 1u << 0,    // created disabled
+    kStyleAlignCenter = 1u << 1, // edit: centred text
+    kStyleAlignRight = 1u << 2,  // edit: right-aligned text
+    kStyleDigitsOnly = 1u << 3,  // edit: typing limited to the digits 0 to 9
 };
 
 struct TemplateControl {
@@ -37,6 +53,7 @@ struct TemplateControl {
     int x, y, width, height; // dialog units
     int image = 0;           // image resource for ControlKind::Image
     int buddy = 0;           // buddy edit identifier for ControlKind::SpinBox
+    unsigned style = kStyleNone;
 };
 
 // The widgets built from a template, by identifier.

@@ -16,4 +16,11 @@ void TabPage::OnKeyDown(plat::UINT virtualKey) {
 
 void TabPage::OnCommand(plat::UINT) {}
 
+void TabPage::CreateFromTemplate(std::span<const TemplateControl> controls, int widthDlu,
+                                 int heightDlu) {
+    const DialogUnits units(font());
+    m_controls = std::make_unique<DialogControls>(this, controls, units);
+    resize(units.Size(widthDlu, heightDlu));
+}
+
 } // namespace vx::ui

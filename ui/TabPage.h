@@ -4,9 +4,12 @@
 #pragma once
 
 #include "platform/Win32Types.h"
+#include "ui/DialogTemplate.h"
 
 #include <QWidget>
 
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -36,10 +39,19 @@ protected:
     // Accelerator commands: 32771 for Enter, 32772 for Space.
     virtual void OnCommand(plat::UINT command);
 
+    // Creates the page's controls from its dialog template, laid out in the
+    // dialog units of the page's font, and sizes the page to the template.
+    void CreateFromTemplate(std::span<const TemplateControl> controls, int widthDlu, int heightDlu);
+    // A control of the template by its identifier; null when it has none.
+    template <class T> T* Item(int id) const {
+        return m_controls ? m_controls->Get<T>(id) : nullptr;
+    }
+
     CVX18D3_Comm* m_pComm; // not owned
 
 private:
     std::vector<plat::UINT> m_keyDowns;
+    std::unique_ptr<DialogControls> m_controls;
 };
 
 } // namespace vx::ui
