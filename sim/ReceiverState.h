@@ -62,7 +62,11 @@ struct UnitWideState {
     std::uint8_t idLedsLit = 0; // bits 0..3, companion board only
     std::uint8_t externalReferenceSourceMHz =
         10; // what is wired to the reference input; 0 = nothing
-    std::uint8_t switches = 0;
+    // The eight switch lines: the DIP switches on the board, and their copy in
+    // EEPROM, which stands in for them while storing in EEPROM is preferred
+    // or fixed on.
+    std::uint8_t dipSwitches = 0;
+    std::uint8_t eepromSwitches = 0;
     bool preferEeprom = false;
     bool eepromForced = false;
     std::uint8_t discretes = 0x05; // input lines 0..4

@@ -62,6 +62,9 @@ public:
     void SetAgcZeroActive(int rx, bool active);
     void SetDiscretes(std::uint8_t lines) { unit_.discretes = lines & 0x1F; }
     void SetEepromForced(bool forced) { unit_.eepromForced = forced; }
+    void SetDipSwitches(std::uint8_t switches) { unit_.dipSwitches = switches; }
+    // The switch lines the unit reports and boots with come from EEPROM.
+    bool SwitchesInEeprom() const { return unit_.eepromForced || unit_.preferEeprom; }
     // What is wired to the reference input, MHz; 0 = nothing.
     void SetExternalReferenceSource(std::uint8_t mhz) { unit_.externalReferenceSourceMHz = mhz; }
     void SetHistory(int item, std::int16_t value);

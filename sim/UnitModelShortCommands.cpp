@@ -141,14 +141,18 @@ UnitModel::Args UnitModel::OnUnitStatus(int, const Args& a) {
     if (a[0] == kUnitStatusWrite) {
         // Written flags sit in the high byte of the switch word: bit 13 (prefer
         // EEPROM) is bit 5 here. The companion board and forced-EEPROM bits
-        // describe the hardware and are not changed by a write.
+        // describe the hardware and are not changed by a write. The switch
+        // bits land in EEPROM only while it stands in for the DIP switches.
         unit_.preferEeprom = (a[1] >> 5) & 1;
-        unit_.switches = a[2];
+        if (SwitchesInEeprom()) {
+            unit_.eepromSwitches = a[2];
+        }
     }
     const std::uint8_t flags = static_cast<std::uint8_t>((options_.companionBoard ? 0x80 : 0) |
                                                          (unit_.eepromForced ? 0x40 : 0) |
                                                          (unit_.preferEeprom ? 0x20 : 0));
-    return {flags, unit_.switches, static_cast<std::uint8_t>(unit_.discretes & 0x1F)};
+    return {flags, SwitchesInEeprom() ? unit_.eepromSwitches : unit_.dipSwitches,
+            static_cast<std::uint8_t>(unit_.discretes & 0x1F)};
 }
 
 UnitModel::Args UnitModel::DagcReport(const ReceiverState& r) const {

@@ -305,6 +305,22 @@ TEST(SimUnitModel, UnitWideShortCommands) {
     EXPECT_EQ(Short(unit, 0xE8, 1, 2, 3), (std::array<std::uint8_t, 4>{0xE8, 0, 0, 0}));
 }
 
+TEST(SimUnitModel, SwitchLinesComeFromEepromOnlyWhileItStandsInForTheDipSwitches) {
+    UnitModel unit;
+    unit.SetDipSwitches(0x81);
+    EXPECT_EQ(Short(unit, 0x48)[2], 0x81);
+    // A write without the preference does not reach the switch lines.
+    EXPECT_EQ(Short(unit, 0x48, 0x80, 0x00, 0x04),
+              (std::array<std::uint8_t, 4>{0x48, 0, 0x81, 0x05}));
+    // With it, the written lines are kept and reported.
+    EXPECT_EQ(Short(unit, 0x48, 0x80, 0x20, 0x04),
+              (std::array<std::uint8_t, 4>{0x48, 0x20, 0x04, 0x05}));
+    // Preference off again: the DIP switches count, the EEPROM copy stays.
+    EXPECT_EQ(Short(unit, 0x48, 0x80, 0x00, 0x55)[2], 0x81);
+    unit.SetEepromForced(true);
+    EXPECT_EQ(Short(unit, 0x48), (std::array<std::uint8_t, 4>{0x48, 0x40, 0x04, 0x05}));
+}
+
 TEST(SimUnitModel, OlderFirmwareIgnoresSerialTypeCommand) {
     UnitModel unit(sim::UnitOptions{.firmwareDate = 0x20180308});
     EXPECT_EQ(Short(unit, 0xF8, 5, 1), (std::array<std::uint8_t, 4>{0xF8, 0, 0, 0}));
