@@ -1,6 +1,7 @@
 #include "ui/DialogTemplate.h"
 
 #include "ui/ImageStatic.h"
+#include "ui/MultilineButton.h"
 #include "ui/UpDownControl.h"
 
 #include <QCheckBox>
@@ -50,7 +51,8 @@ QWidget* CreateControl(const TemplateControl& entry, QWidget* parent) {
         return new ImageStatic(entry.image, parent);
     case ControlKind::PushCheck:
     case ControlKind::PushButton: {
-        auto* button = new QPushButton(text, parent);
+        auto* button = (entry.style & kStyleMultiline) ? new MultilineButton(text, parent)
+                                                       : new QPushButton(text, parent);
         button->setCheckable(entry.kind == ControlKind::PushCheck);
         // Enter belongs to the window's own keyboard handling, never to a button.
         button->setAutoDefault(false);
@@ -88,6 +90,7 @@ QWidget* CreateControl(const TemplateControl& entry, QWidget* parent) {
             edit->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QStringLiteral("[0-9]*")), edit));
         }
+        edit->setReadOnly((entry.style & kStyleReadOnly) != 0);
         return edit;
     }
     case ControlKind::DropDownList: {

@@ -44,6 +44,8 @@ enum ControlStyle : unsigned {
     kStyleAlignCenter = 1u << 1, // edit: centred text
     kStyleAlignRight = 1u << 2,  // edit: right-aligned text
     kStyleDigitsOnly = 1u << 3,  // edit: typing limited to the digits 0 to 9
+    kStyleReadOnly = 1u << 4,    // edit: the operator cannot type, the window sets the text
+    kStyleMultiline = 1u << 5,   // push button: the caption wraps between words
 };
 
 struct TemplateControl {
