@@ -67,7 +67,9 @@ private slots:
         QCOMPARE(SelectTab(dlg, 2), kPageRefClk);
         QVERIFY(dlg.RefClkPage()->isVisible() && dlg.RefClkPage()->isEnabled());
         QVERIFY(!dlg.SetupPage(0)->isVisible() && !dlg.SetupPage(0)->isEnabled());
-        QCOMPARE(dlg.RefClkPage()->RefreshCount(), 1);
+        // Its refresh read the historical ranges and showed them.
+        QCOMPARE(vxtest::CountRequests(session.Unit(), sim::kShortCommand, 0xC8), std::size_t{6});
+        QCOMPARE(Control<QLabel>(*dlg.RefClkPage(), 2027)->text(), QString("52 \u00B0C"));
         QCOMPARE(SelectTab(dlg, 3), kPageComPort);
         QCOMPARE(dlg.ComPortPage()->RefreshCount(), 1);
         QCOMPARE(SelectTab(dlg, 1), kPageReceiver2);
