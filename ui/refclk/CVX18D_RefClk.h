@@ -36,8 +36,6 @@ public:
     // nothing and keeps the template's texts.
     CVX18D_RefClk(CVX18D3_Comm* comm, int offline, QWidget* parent);
 
-    int Offline() const { return m_bOffline; }
-
     // Called by the main window each time this page's tab becomes the
     // selected one: reads the attenuators, switches and historical ranges,
     // stopping at the first failure, and redraws every group.
