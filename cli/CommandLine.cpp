@@ -127,8 +127,15 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::ostre
             args.emplace_back(argv[i]);
         app.parse(args);
     } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e, out, err);
-        return {std::nullopt, code == 0 ? kExitSuccess : kExitUsage};
+        const std::vector<std::string> left = app.remaining();
+        if (!app.get_subcommands().empty() || left.empty() || e.get_exit_code() == 0) {
+            const int code = app.exit(e, out, err);
+            return {std::nullopt, code == 0 ? kExitSuccess : kExitUsage};
+        }
+        err << "vx18dctl: " << left.front()
+            << ": not a command; commands: ping, info, status, get, set, unit, record, flash\n"
+               "Run with --help for more information.\n";
+        return {std::nullopt, kExitUsage};
     }
 
     if (portOption->count())

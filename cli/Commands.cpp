@@ -70,13 +70,15 @@ void CommandRunner::Open() {
 void CommandRunner::RequireLink() {
     if (!m_link->LinkTest())
         throw UnitError("the unit did not answer the link test on " + m_link->Settings().port);
+    // What the command reads before it acts stops at the first silence.
+    m_link->Port().GiveUpAfterSilence(true);
 }
 
 void CommandRunner::RequireAnswers(const char* what) {
-    const std::uint64_t unanswered = m_link->Port().Unanswered();
-    if (unanswered != 0) {
-        throw UnitError("the unit did not answer " + std::to_string(unanswered) + " of " +
-                        std::to_string(m_link->Port().Exchanges()) + " exchanges while " + what);
+    const TracedPort& port = m_link->Port();
+    if (port.Unanswered() != 0) {
+        throw UnitError("the unit stopped answering while " + std::string(what) + " (after " +
+                        std::to_string(port.AnsweredBeforeSilence()) + " answered exchanges)");
     }
 }
 
@@ -167,6 +169,7 @@ int CommandRunner::Status() {
     StartUp(comm);
     RequireAnswers("reading the unit's calibration");
 
+    m_link->Port().GiveUpAfterSilence(false); // a missed poll is tried again next time
     const unsigned rate = SampleRate();
     const bool repeat = m_inv.watch || m_inv.count;
     const std::uint64_t samples =
@@ -223,6 +226,7 @@ int CommandRunner::Set(std::vector<ReceiverAction> actions) {
     RequireAnswers("reading the receiver's settings");
     for (ReceiverAction& action : actions)
         CheckReceiverAction(action, comm, rx);
+    m_link->Port().GiveUpAfterSilence(false); // each setting is tried and reported
 
     std::vector<AppliedSetting> applied;
     SentOnly sent;
@@ -261,6 +265,7 @@ int CommandRunner::Unit(std::vector<UnitAction> actions) {
     RequireAnswers("reading the unit's settings");
     for (const UnitAction& action : actions)
         CheckUnitAction(action, comm);
+    m_link->Port().GiveUpAfterSilence(false); // each setting is tried and reported
 
     std::vector<AppliedSetting> applied;
     bool allOk = true;
@@ -290,6 +295,7 @@ int CommandRunner::Record() {
     CVX18D3_Comm& comm = m_link->Comm();
     StartUp(comm);
     RequireAnswers("reading the unit's calibration");
+    m_link->Port().GiveUpAfterSilence(false); // a missed poll is tried again next time
     const unsigned rate = SampleRate();
 
     ui::RecordFile file;
@@ -352,6 +358,7 @@ int CommandRunner::Flash(const std::vector<std::uint8_t>& image) {
                         "; firmware can be loaded into such a unit from firmware " +
                         FirmwareDateText(kFirmwareLoadCompanionDate) + " on");
     RequireAnswers("asking the unit what it is");
+    m_link->Port().GiveUpAfterSilence(false); // a refused block ends the transfer by itself
 
     FlashReport report;
     report.file = m_inv.file;

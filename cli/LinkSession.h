@@ -56,7 +56,7 @@ public:
     LinkSession& operator=(const LinkSession&) = delete;
 
     CVX18D3_Comm& Comm() { return *m_comm; }
-    const TracedPort& Port() const { return *m_port; }
+    TracedPort& Port() { return *m_port; }
     const LinkSettings& Settings() const { return m_link; }
 
     // The start-up link test: online when Ping succeeds and the echo matched.

@@ -14,6 +14,10 @@ plat::BOOL TracedPort::Write(const plat::BYTE* data, int length) {
         return plat::FALSE;
     if (Pending())
         ++m_unanswered;
+    if (m_unanswered == 0)
+        m_answeredBeforeSilence = m_exchanges;
+    else if (m_giveUp)
+        return plat::FALSE;
     ++m_exchanges;
     m_received = 0;
     m_expected = data && length >= 4 ? ExchangeTrace::ReplyLength(data[2], data[3]) : 6;

@@ -48,6 +48,13 @@ public:
     // the next request (or has not come yet).
     std::uint64_t Exchanges() const { return m_exchanges; }
     std::uint64_t Unanswered() const { return m_unanswered + (Pending() ? 1 : 0); }
+    // Requests answered in full before the first one that was not.
+    std::uint64_t AnsweredBeforeSilence() const { return m_answeredBeforeSilence; }
+
+    // While on, once a request went unanswered no further request is sent:
+    // a read-out that the unit stopped answering fails at once instead of
+    // waiting out the reply time-out of every request left.
+    void GiveUpAfterSilence(bool on) { m_giveUp = on; }
 
 private:
     bool Pending() const { return m_exchanges > 0 && m_received < m_expected; }
@@ -60,6 +67,8 @@ private:
     std::uint64_t m_unanswered = 0;
     std::size_t m_expected = 0;
     std::size_t m_received = 0;
+    std::uint64_t m_answeredBeforeSilence = 0;
+    bool m_giveUp = false;
 };
 
 } // namespace vx::cli
