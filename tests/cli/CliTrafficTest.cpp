@@ -36,6 +36,11 @@ TEST(CliTraffic, PingInfoAndGetReadAsTheWindowDoes) {
     EXPECT_EQ(ping.status, 0);
     EXPECT_EQ(ping.out, "COM7: online\n");
     EXPECT_EQ(Difference(session.Requests(), LinkTest()), "");
+    // --trace: the bytes of each exchange on standard error, the output unchanged.
+    CliResult traced = session.Run({"--trace", "ping"});
+    EXPECT_EQ(traced.out, "COM7: online\n");
+    EXPECT_NE(traced.err.find(" -> 27 00 00 00 00 00\n"), std::string::npos) << traced.err;
+    EXPECT_NE(traced.err.find(" <- 27 00 00 00 00 00\n"), std::string::npos);
 
     session.Unit().ClearRequests();
     CliResult info = session.Run({"--json", "info"});
