@@ -52,6 +52,13 @@ private:
     // The unit's firmware reports a receiver's settings.
     void RequireReadBack(bool readBack);
     unsigned SampleRate();
+    // The start of status and record: the link, and the calibration the display needs.
+    CVX18D3_Comm& ReadCalibration();
+    // Sends each setting in turn until a stop is asked for; what was applied.
+    template <class Action, class Apply>
+    std::vector<AppliedSetting> ApplyInOrder(const std::vector<Action>& actions, Apply apply);
+    // The exit status once the settings went out.
+    int SettingsOutcome(const std::vector<AppliedSetting>& applied, std::size_t asked);
 
     const Invocation& m_inv;
     Console& m_console;
@@ -109,6 +116,44 @@ unsigned CommandRunner::SampleRate() {
     return stored >= 1 && stored <= kHighestSamplesPerSecond ? stored : kDefaultSamplesPerSecond;
 }
 
+CVX18D3_Comm& CommandRunner::ReadCalibration() {
+    RequireLink();
+    CVX18D3_Comm& comm = m_link->Comm();
+    StartUp(comm);
+    RequireAnswers("reading the unit's calibration");
+    m_link->Port().GiveUpAfterSilence(false); // a missed poll is tried again next time
+    return comm;
+}
+
+template <class Action, class Apply>
+std::vector<AppliedSetting> CommandRunner::ApplyInOrder(const std::vector<Action>& actions,
+                                                        Apply apply) {
+    m_link->Port().GiveUpAfterSilence(false); // each setting is tried and reported
+    std::vector<AppliedSetting> applied;
+    for (const Action& action : actions) {
+        if (StopRequested())
+            break;
+        applied.push_back({action.text, apply(action)});
+    }
+    return applied;
+}
+
+int CommandRunner::SettingsOutcome(const std::vector<AppliedSetting>& applied, std::size_t asked) {
+    if (applied.size() < asked) {
+        m_console.err << "vx18dctl: stopped by Ctrl-C after " << applied.size() << " of " << asked
+                      << " settings\n";
+        return kExitInterrupted;
+    }
+    for (const AppliedSetting& setting : applied) {
+        if (!setting.ok) {
+            m_console.err << "vx18dctl: the unit did not answer every exchange of the settings "
+                             "marked FAILED\n";
+            return kExitUnitFailed;
+        }
+    }
+    return kExitSuccess;
+}
+
 int CommandRunner::Run() {
     // Everything that can be checked without the unit is checked first.
     std::vector<ReceiverAction> receiverActions;
@@ -164,12 +209,7 @@ int CommandRunner::Info() {
 }
 
 int CommandRunner::Status() {
-    RequireLink();
-    CVX18D3_Comm& comm = m_link->Comm();
-    StartUp(comm);
-    RequireAnswers("reading the unit's calibration");
-
-    m_link->Port().GiveUpAfterSilence(false); // a missed poll is tried again next time
+    CVX18D3_Comm& comm = ReadCalibration();
     const unsigned rate = SampleRate();
     const bool repeat = m_inv.watch || m_inv.count;
     const std::uint64_t samples =
@@ -226,32 +266,18 @@ int CommandRunner::Set(std::vector<ReceiverAction> actions) {
     RequireAnswers("reading the receiver's settings");
     for (ReceiverAction& action : actions)
         CheckReceiverAction(action, comm, rx);
-    m_link->Port().GiveUpAfterSilence(false); // each setting is tried and reported
 
-    std::vector<AppliedSetting> applied;
+    const std::vector<AppliedSetting> applied =
+        ApplyInOrder(actions, [&](const ReceiverAction& action) {
+            return ApplyReceiverAction(action, comm, rx);
+        });
     SentOnly sent;
-    bool allOk = true;
-    for (const ReceiverAction& action : actions) {
-        if (StopRequested())
-            break;
-        const bool ok = ApplyReceiverAction(action, comm, rx);
-        applied.push_back({action.text, ok});
-        allOk = allOk && ok;
-        sent.setup = sent.setup || action.kind == ReceiverAction::Kind::Setup;
-        sent.xdout = sent.xdout || action.kind == ReceiverAction::Kind::Xdout;
+    for (std::size_t i = 0; i < applied.size(); ++i) {
+        sent.setup = sent.setup || actions[i].kind == ReceiverAction::Kind::Setup;
+        sent.xdout = sent.xdout || actions[i].kind == ReceiverAction::Kind::Xdout;
     }
     m_output.ReceiverSettings(BuildReceiverSettings(comm, rx, sent), applied);
-    if (applied.size() < actions.size()) {
-        m_console.err << "vx18dctl: stopped by Ctrl-C after " << applied.size() << " of "
-                      << actions.size() << " settings\n";
-        return kExitInterrupted;
-    }
-    if (!allOk) {
-        m_console.err << "vx18dctl: the unit did not answer every exchange of the settings "
-                         "marked FAILED\n";
-        return kExitUnitFailed;
-    }
-    return kExitSuccess;
+    return SettingsOutcome(applied, actions.size());
 }
 
 int CommandRunner::Unit(std::vector<UnitAction> actions) {
@@ -265,37 +291,15 @@ int CommandRunner::Unit(std::vector<UnitAction> actions) {
     RequireAnswers("reading the unit's settings");
     for (const UnitAction& action : actions)
         CheckUnitAction(action, comm);
-    m_link->Port().GiveUpAfterSilence(false); // each setting is tried and reported
 
-    std::vector<AppliedSetting> applied;
-    bool allOk = true;
-    for (const UnitAction& action : actions) {
-        if (StopRequested())
-            break;
-        const bool ok = ApplyUnitAction(action, comm);
-        applied.push_back({action.text, ok});
-        allOk = allOk && ok;
-    }
+    const std::vector<AppliedSetting> applied = ApplyInOrder(
+        actions, [&](const UnitAction& action) { return ApplyUnitAction(action, comm); });
     m_output.Unit(BuildUnit(comm), applied);
-    if (applied.size() < actions.size()) {
-        m_console.err << "vx18dctl: stopped by Ctrl-C after " << applied.size() << " of "
-                      << actions.size() << " settings\n";
-        return kExitInterrupted;
-    }
-    if (!allOk) {
-        m_console.err << "vx18dctl: the unit did not answer every exchange of the settings "
-                         "marked FAILED\n";
-        return kExitUnitFailed;
-    }
-    return kExitSuccess;
+    return SettingsOutcome(applied, actions.size());
 }
 
 int CommandRunner::Record() {
-    RequireLink();
-    CVX18D3_Comm& comm = m_link->Comm();
-    StartUp(comm);
-    RequireAnswers("reading the unit's calibration");
-    m_link->Port().GiveUpAfterSilence(false); // a missed poll is tried again next time
+    CVX18D3_Comm& comm = ReadCalibration();
     const unsigned rate = SampleRate();
 
     ui::RecordFile file;

@@ -1,7 +1,8 @@
 #include "cli/ExchangeTrace.h"
 
+#include "cli/TimeText.h"
+
 #include <cstdio>
-#include <ctime>
 
 namespace vx::cli {
 
@@ -67,17 +68,7 @@ void ExchangeTrace::Flush() {
 
 void ExchangeTrace::Line(const char* marker, const std::vector<std::uint8_t>& bytes,
                          const char* note) {
-    const auto now = m_clock();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    const auto micros =
-        std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch()).count() %
-        1000000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d.%06lld", local.tm_hour, local.tm_min,
-                  local.tm_sec, static_cast<long long>(micros < 0 ? micros + 1000000 : micros));
-    std::string text = std::string(stamp) + " " + marker;
+    std::string text = LocalTimeOfDay(m_clock(), 6) + " " + marker;
     for (std::uint8_t byte : bytes) {
         char hex[4];
         std::snprintf(hex, sizeof hex, " %02X", byte);

@@ -1,5 +1,7 @@
 #include "cli/JsonOutput.h"
 
+#include "cli/TimeText.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -39,22 +41,6 @@ Json IdLeds(const std::array<std::uint32_t, 4>& states) {
 }
 
 } // namespace
-
-std::string UtcTimeText(TimePoint time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count() %
-        1000;
-    if (millis < 0)
-        millis += 1000;
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03lldZ", utc.tm_year + 1900,
-                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                  static_cast<long long>(millis));
-    return text;
-}
 
 void JsonOutput::Ping(const std::string& port, bool online) {
     Emit(m_out, Json{{"port", port}, {"online", online}});

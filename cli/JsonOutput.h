@@ -29,7 +29,4 @@ private:
     std::ostream& m_out;
 };
 
-// "2024-05-01T12:34:56.789Z"
-std::string UtcTimeText(TimePoint time);
-
 } // namespace vx::cli

@@ -2,6 +2,7 @@
 
 #include "cli/ExitStatus.h"
 #include "cli/Reports.h"
+#include "cli/SettingSupport.h"
 #include "cli/ValueParsers.h"
 #include "protocol/DagcRangeTable.h"
 #include "ui/main/StatusFormat.h"
@@ -57,11 +58,11 @@ const SettingSpec& SpecOf(Kind kind) {
 }
 
 [[noreturn]] void Refuse(const ReceiverAction& action, const std::string& why) {
-    throw UsageError(action.text + ": " + why);
+    RefuseSetting(action.text, why);
 }
 
 [[noreturn]] void NotAllowed(const ReceiverAction& action) {
-    Refuse(action, "allowed: " + std::string(SpecOf(action.kind).allowed));
+    SettingNotAllowed(action.text, SpecOf(action.kind).allowed);
 }
 
 // "#N" (an index) or a table value in the unit the table keeps.
@@ -231,14 +232,6 @@ std::string BandList(const CVX18D3_Comm& comm, unsigned rx) {
                 ui::FormatFixed(comm.m_nBandHigh[rx][b] / 1e6, 1) + " MHz";
     }
     return list;
-}
-
-// Sends what an operation whose result the page does not look at sends, and
-// tells whether the unit answered (the last exchange's result).
-template <class Send> bool Answered(CVX18D3_Comm& comm, Send&& send) {
-    comm.m_nLastResult = 0;
-    send();
-    return comm.m_nLastResult != 0;
 }
 
 // The video filter that goes with an IF bandwidth: the position at which

@@ -1,5 +1,6 @@
 #include "cli/TextOutput.h"
 
+#include "cli/TimeText.h"
 #include "ui/main/StatusFormat.h"
 
 #include <cstdio>
@@ -51,16 +52,7 @@ std::string Volts(int tenths) {
 } // namespace
 
 std::string TimeOfDay(TimePoint time) {
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count() %
-        1000;
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03lld", local.tm_hour, local.tm_min,
-                  local.tm_sec, static_cast<long long>(millis < 0 ? millis + 1000 : millis));
-    return text;
+    return LocalTimeOfDay(time, 3);
 }
 
 std::string AgcTimeConstantText(unsigned t) {

@@ -2,6 +2,7 @@
 
 #include "app/SettingsTables.h"
 #include "cli/ExitStatus.h"
+#include "cli/SettingSupport.h"
 #include "cli/ValueParsers.h"
 
 #include <array>
@@ -48,11 +49,11 @@ const SettingSpec& SpecOf(Kind kind) {
 }
 
 [[noreturn]] void Refuse(const UnitAction& action, const std::string& why) {
-    throw UsageError(action.text + ": " + why);
+    RefuseSetting(action.text, why);
 }
 
 [[noreturn]] void NotAllowed(const UnitAction& action) {
-    Refuse(action, "allowed: " + std::string(SpecOf(action.kind).allowed));
+    SettingNotAllowed(action.text, SpecOf(action.kind).allowed);
 }
 
 // Matches a name against a spec, taking the number where the spec has '#'.
@@ -90,12 +91,6 @@ std::optional<std::uint32_t> AttenuatorCode(std::string_view value) {
     if (code < 0 || code > 63)
         return std::nullopt;
     return static_cast<std::uint32_t>(code);
-}
-
-template <class Send> bool Answered(CVX18D3_Comm& comm, Send&& send) {
-    comm.m_nLastResult = 0;
-    send();
-    return comm.m_nLastResult != 0;
 }
 
 WORD UnitFlags(const CVX18D3_Comm& comm) {
