@@ -12,6 +12,7 @@
 //      COM33 .. COM64  = /dev/ttyUSB0 .. /dev/ttyUSB31
 //      COM65 .. COM96  = /dev/ttyACM0 .. /dev/ttyACM31
 //    A link in the ports folder takes precedence over the automatic name.
+// 3. A name given for this process only (SetProcessPortName) comes first.
 #pragma once
 
 #include <optional>
@@ -22,6 +23,11 @@ namespace plat {
 
 // The device path for a port name, or nothing when the name reaches none.
 std::optional<std::string> ResolvePortName(const std::string& name);
+
+// Names a device for this process only, ahead of the ports folder and the
+// automatic names: a front end that was handed a device path opens it under
+// this name. An empty path forgets the name.
+void SetProcessPortName(const std::string& name, const std::string& devicePath);
 
 // The automatic device path for "COMn", without looking at the file system.
 std::optional<std::string> AutomaticPortDevice(const std::string& name);

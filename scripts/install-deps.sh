@@ -6,6 +6,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev
     qt6-base-dev libgl-dev libasound2-dev
+    libcli11-dev nlohmann-json3-dev
     fonts-dejavu-core fonts-liberation2 xdg-utils ccache
 )
 

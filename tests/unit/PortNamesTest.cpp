@@ -39,3 +39,12 @@ TEST(PortNames, LinkInPortsFolderWinsAndIgnoresCase) {
     // A name with neither a link nor a device reaches nothing.
     EXPECT_FALSE(plat::ResolvePortName("COM95"));
 }
+
+TEST(PortNames, ProcessNameComesFirstUntilForgotten) {
+    IsolatedConfig config;
+    ASSERT_EQ(::symlink("/dev/null", (config.PortsDir() + "/DEVICE").c_str()), 0);
+    plat::SetProcessPortName("device", "/dev/pts/42");
+    EXPECT_EQ(plat::ResolvePortName("DEVICE"), "/dev/pts/42");
+    plat::SetProcessPortName("DEVICE", "");
+    EXPECT_EQ(plat::ResolvePortName("DEVICE"), "/dev/null");
+}

@@ -1,0 +1,116 @@
+// vx18dctl status --watch against the simulated unit at 57600 baud: the
+// samples per second achieved against the chosen rate, and the processor
+// time vx18dctl spends per sample (its own process, measured by the kernel,
+// start-up read-out included).
+//
+// The simulated unit answers in this process; vx18dctl runs as a child
+// process as a script would start it, and stops on Ctrl-C (SIGINT).
+//
+// Usage: vx18d-bench-cli-status [seconds, default 30] [rate, default 10]
+#include "BenchSupport.h"
+#include "platform/Clock.h"
+#include "sim/SimulatedUnit.h"
+#include "support/TestSupport.h"
+
+#include <nlohmann/json.hpp>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr std::uint32_t kBaud = 57600;
+
+// Seconds since midnight of an ISO time "YYYY-MM-DDTHH:MM:SS.mmmZ".
+double SecondsOfDay(const std::string& iso) {
+    return std::stoi(iso.substr(11, 2)) * 3600.0 + std::stoi(iso.substr(14, 2)) * 60.0 +
+           std::stod(iso.substr(17, 6));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
+    const int rate = argc > 2 ? std::atoi(argv[2]) : 10;
+    if (seconds <= 0 || rate < 1 || rate > 10) {
+        std::fprintf(stderr, "usage: vx18d-bench-cli-status [seconds] [rate 1-10]\n");
+        return 2;
+    }
+
+    vxtest::IsolatedConfig config;
+    sim::SimulatedUnit unit;
+    if (!unit.Start(config.PortsDir(), "COM7")) {
+        std::fprintf(stderr, "simulated unit: %s\n", unit.LastError().c_str());
+        return 1;
+    }
+
+    const std::string outPath = config.Path() + "/status.jsonl";
+    std::vector<std::string> args{
+        VX18DCTL_PATH, "--port", "COM7",    "--baud", std::to_string(kBaud),
+        "--json",      "status", "--watch", "--rate", std::to_string(rate)};
+    std::vector<char*> argvChild;
+    for (std::string& arg : args)
+        argvChild.push_back(arg.data());
+    argvChild.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argvChild[0], &actions, nullptr, argvChild.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", VX18DCTL_PATH);
+        return 1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+
+    plat::Sleep(static_cast<std::uint32_t>(seconds) * 1000u);
+    ::kill(pid, SIGINT);
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    unit.Stop();
+
+    std::vector<double> times;
+    int failed = 0;
+    std::ifstream in(outPath);
+    for (std::string line; std::getline(in, line);) {
+        const auto sample = nlohmann::json::parse(line);
+        times.push_back(SecondsOfDay(sample["time"].get<std::string>()));
+        if (!sample["ok"].get<bool>())
+            ++failed;
+    }
+    if (times.size() < 2) {
+        std::fprintf(stderr, "vx18dctl gave %zu samples (exit status %d)\n", times.size(),
+                     WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+        return 1;
+    }
+    const double span = times.back() - times.front();
+    const double achieved = (times.size() - 1) / span;
+    const double cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 +
+                       usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+    // One status cycle on the line: the poll (6 + 15 bytes); the AM counter
+    // of receiver 1 (10 + 10) on the simulator's strong AM carrier.
+    const double lineSeconds = vxbench::LineSeconds(6 + 15 + 10 + 10, kBaud);
+
+    std::printf("vx18dctl status --watch --rate %d, %d s, %u baud (simulated unit)\n", rate,
+                seconds, kBaud);
+    std::printf("  samples                 %zu (%d without an answer), exit status %d\n",
+                times.size(), failed, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    std::printf("  achieved rate           %.3f samples/s, %.4f of the chosen %d/s\n", achieved,
+                achieved / rate, rate);
+    std::printf("  line time per cycle     %.2f ms of the %.1f ms slot (%.3f)\n",
+                lineSeconds * 1000.0, 1000.0 / rate, lineSeconds * rate);
+    std::printf("  processor time          %.3f s in all, %.3f ms per sample, %.2f %% of a core\n",
+                cpu, cpu * 1000.0 / times.size(), cpu * 100.0 / seconds);
+    return 0;
+}

@@ -1,0 +1,76 @@
+// The link to the unit as the window's start-up makes it: the stored serial
+// settings (the same settings store and port names as the window), each of
+// which a command-line option may replace for this run only; the port
+// opened and configured with a 200 ms per-byte read time-out, its input
+// flushed, the protocol object built with the reply time-out, and the link
+// test.
+#pragma once
+
+#include "cli/ExchangeTrace.h"
+#include "cli/MonitorWindow.h"
+#include "cli/TracedPort.h"
+#include "protocol/CVX18D3_Comm.h"
+#include "serial/CSerialCom.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace vx::cli {
+
+// What the command line asks for; anything left out comes from the stored settings.
+struct LinkOptions {
+    std::optional<std::string> port; // a port name (COM7) or a device path (/dev/ttyUSB0)
+    std::optional<std::uint32_t> baud;
+    std::optional<std::uint32_t> parity;   // 0 to 4, as the settings store keeps it
+    std::optional<std::uint32_t> stopBits; // 0 to 2 (1, 1.5, 2 stop bits)
+    std::optional<std::uint32_t> timeoutMs;
+};
+
+struct LinkSettings {
+    std::string port;       // as the operator knows it: the name, or the device path
+    std::string portName;   // the name the port is opened by (at most 6 characters)
+    std::string devicePath; // the device path, when one was given
+    std::uint32_t baud = 57600;
+    std::uint32_t parity = 0;
+    std::uint32_t stopBits = 0;
+    std::uint32_t timeoutMs = 1000;
+};
+
+// The stored settings with the options laid over them. A device path is
+// given the process-local port name "DEVICE". Throws UsageError for a port
+// name longer than a port name can be.
+LinkSettings ResolveLinkSettings(const LinkOptions& options);
+
+class LinkSession {
+public:
+    // Opens and configures the port; throws PortError with the reason
+    // (missing, busy, permission, settings the line cannot take).
+    LinkSession(const LinkSettings& settings, ExchangeTrace* trace, const std::atomic<bool>* stop,
+                std::ostream& err);
+    ~LinkSession();
+    LinkSession(const LinkSession&) = delete;
+    LinkSession& operator=(const LinkSession&) = delete;
+
+    CVX18D3_Comm& Comm() { return *m_comm; }
+    TracedPort& Port() { return *m_port; }
+    const LinkSettings& Settings() const { return m_link; }
+
+    // The start-up link test: online when Ping succeeds and the echo matched.
+    bool LinkTest();
+
+private:
+    void OpenPort();
+
+    LinkSettings m_link;
+    SerialPortSettings m_portSettings{};
+    std::unique_ptr<CSerialCom> m_serial;
+    std::unique_ptr<TracedPort> m_port;
+    std::unique_ptr<MonitorWindow> m_monitor;
+    std::unique_ptr<CVX18D3_Comm> m_comm;
+};
+
+} // namespace vx::cli
