@@ -151,7 +151,8 @@ TEST(CliTraffic, UnitSettingsReadThePageFirstAndBuildWordsFromTheUnitsState) {
     QuietAmCounters(session.Unit());
     session.Unit().WithModel([](sim::UnitModel& m) {
         m.Unit().preferEeprom = true;
-        m.Unit().switches = 0x81; // SW2.1 and SW2.8
+        m.Unit().dipSwitches = 0x81; // SW2.1 and SW2.8, on the board and in EEPROM
+        m.Unit().eepromSwitches = 0x81;
         m.Unit().attenuators[0] = {5, false};
     });
     CliResult unit =
