@@ -3,6 +3,8 @@
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 
+#include <pthread.h>
+
 namespace vx::ui {
 
 std::atomic<int> g_bWorkerRun{1};
@@ -32,6 +34,7 @@ StatusWorker::StatusWorker(std::shared_ptr<plat::MessageTarget> window)
     m_ended = ended.get_future();
     m_thread = std::thread(
         [window = std::move(window), abandoned = m_abandoned, ended = std::move(ended)]() mutable {
+            pthread_setname_np(pthread_self(), kStatusWorkerThreadName);
             Run(std::move(window), std::move(abandoned));
             ended.set_value();
         });

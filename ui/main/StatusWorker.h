@@ -23,6 +23,8 @@ namespace vx::ui {
 inline constexpr plat::UINT WM_STATUS_POLL = 1027;
 inline constexpr plat::UINT WM_AM_COUNTER_POLL = 1028;
 inline constexpr std::uint32_t kDefaultSamplesPerSecond = 10;
+// The worker thread's name, as process tools (top -H, ps -L) show it.
+inline constexpr const char* kStatusWorkerThreadName = "vx18d-status";
 
 extern std::atomic<int> g_bWorkerRun;                  // the worker keeps running
 extern std::atomic<int> g_bPolling;                    // status polling is on
