@@ -34,11 +34,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <fstream>
-#include <iterator>
-#include <sstream>
-#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,51 +75,9 @@ double ProcessCpuSeconds() {
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Processor time and voluntary context switches (wake-ups after a wait) of
-// the status worker thread, found by its name.
-struct ThreadUse {
-    double cpuSeconds = 0;
-    long wakeUps = 0;
-    bool found = false;
-};
-
-ThreadUse WorkerThreadUse() {
-    ThreadUse use;
-    DIR* tasks = opendir("/proc/self/task");
-    if (!tasks)
-        return use;
-    while (dirent* entry = readdir(tasks)) {
-        const std::string dir = std::string("/proc/self/task/") + entry->d_name;
-        std::string name;
-        std::getline(std::ifstream(dir + "/comm"), name);
-        if (name != vx::ui::kStatusWorkerThreadName)
-            continue;
-        std::ifstream stat(dir + "/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        // Fields after the name in parentheses: state is field 3, utime 14, stime 15.
-        const auto close = text.rfind(')');
-        if (close == std::string::npos)
-            break;
-        std::istringstream fields(text.substr(close + 2));
-        std::string field;
-        unsigned long long utime = 0, stime = 0;
-        for (int i = 3; i <= 15 && fields >> field; ++i) {
-            if (i == 14)
-                utime = std::stoull(field);
-            if (i == 15)
-                stime = std::stoull(field);
-        }
-        use.cpuSeconds = double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-        std::ifstream status(dir + "/status");
-        for (std::string line; std::getline(status, line);) {
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
-                use.wakeUps = std::stol(line.substr(line.find(':') + 1));
-        }
-        use.found = true;
-        break;
-    }
-    closedir(tasks);
-    return use;
+// The status worker thread's processor time and wake-ups so far.
+vxtest::ThreadActivity WorkerThreadUse() {
+    return vxtest::ThreadActivityByName(vx::ui::kStatusWorkerThreadName);
 }
 
 void RunEvents(int milliseconds) {
@@ -197,13 +150,13 @@ void MeasureCpuMinute(vx::CVX18D3_Comm& comm, bool polling, int seconds) {
     else
         dlg.OnStatusButton();
     RunEvents(300);
-    const ThreadUse workerStart = WorkerThreadUse();
+    const vxtest::ThreadActivity workerStart = WorkerThreadUse();
     const double cpuStart = ProcessCpuSeconds();
     const std::int64_t start = plat::TickUs();
     RunEvents(seconds * 1000);
     const double wall = double(plat::TickUs() - start) / 1e6;
     const double cpu = ProcessCpuSeconds() - cpuStart;
-    const ThreadUse workerEnd = WorkerThreadUse();
+    const vxtest::ThreadActivity workerEnd = WorkerThreadUse();
     dlg.DestroyWindow();
 
     const double perMinute = 60.0 / wall;
