@@ -465,17 +465,32 @@ void CVX18DDlg::OnRecordButton() {
     g_bRecording = 0;
     m_record->setChecked(false);
     m_strReportFile.clear();
+    ShowFileErrorBox(m_FileError);
+}
+
+void CVX18DDlg::ShowFileErrorBox(const FileError& error) {
     char text[64];
-    std::snprintf(text, sizeof text, "CFileException::%u", m_FileError.cause);
+    std::snprintf(text, sizeof text, "CFileException::%u", error.cause);
     plat::ShowMessageBox(text, "File Creation Error", plat::MB_OK | plat::MB_ICONERROR, BoxOwner());
 }
 
 void CVX18DDlg::AppendRecordSample() {
     const std::string line = FormatRecordLine(m_nSampleNumber, m_dRssiDbm[0], m_dRssiDbm[1]);
     FileError error;
-    if (!m_RecordFile.Write(line, error))
-        ReportFileExceptionCause(error); // the line is lost; the recording goes on
+    const RecordFile::AppendResult result = m_RecordFile.Append(line, error);
     ++m_nSampleNumber;
+    if (result == RecordFile::AppendResult::written)
+        return;
+    ReportFileExceptionCause(error);
+    if (result == RecordFile::AppendResult::lost)
+        return; // the line is lost; the recording goes on
+    // Part of the line is stuck at the end of the file, and every line
+    // written after it would join it: the recording ends here. No poll
+    // writes while the box is up.
+    g_bRecording = 0;
+    m_RecordFile.Close();
+    ShowFileErrorBox(error);
+    StopRecording();
 }
 
 void CVX18DDlg::CloseRecordFile() {

@@ -121,6 +121,8 @@ private:
     void CreatePages();
     QWidget* PageWindow(plat::UINT page) const;
     const void* BoxOwner() const { return static_cast<const QWidget*>(this); }
+    // The file error box: "CFileException::" and the failure's cause code.
+    void ShowFileErrorBox(const FileError& error);
 
     CVX18D3_Comm* m_pComm; // not owned
     int m_bOffline;
