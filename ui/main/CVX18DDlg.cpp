@@ -25,11 +25,17 @@
 #include <QMenuBar>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <initializer_list>
@@ -39,6 +45,20 @@ namespace vx::ui {
 namespace {
 
 constexpr std::chrono::milliseconds kWorkerStopLimit{2000};
+
+// The scroll area around the window's controls: its natural size is that of
+// the laid-out controls, so the window asks for no less unless the screen
+// is smaller.
+class ClientScrollArea : public QScrollArea {
+public:
+    explicit ClientScrollArea(QWidget* parent) : QScrollArea(parent) {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(false);
+    }
+    QSize sizeHint() const override {
+        return widget() ? widget()->size() : QScrollArea::sizeHint();
+    }
+};
 
 bool HasBands(const CVX18D3_Comm& comm, plat::UINT receiver) {
     for (int band = 0; band < 4; ++band) {
@@ -55,7 +75,6 @@ CVX18DDlg::CVX18DDlg(CVX18D3_Comm* comm, int offline, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // Desktops without a system menu get its equivalent as the window's menu.
     m_menuBar = new QMenuBar(this);
@@ -68,10 +87,14 @@ CVX18DDlg::CVX18DDlg(CVX18D3_Comm* comm, int offline, QWidget* parent)
             [this](QAction* action) { OnSysCommand(action->data().toUInt()); });
     layout->setMenuBar(m_menuBar);
 
-    m_client = new QWidget(this);
+    // The controls keep the template's size; on a screen too small for it
+    // the window shrinks and they scroll (see FitToScreen).
+    m_scroll = new ClientScrollArea(this);
+    m_client = new QWidget;
     const DialogUnits units(m_client->font());
     m_client->setFixedSize(units.Size(kMainDialogWidthDlu, kMainDialogHeightDlu));
-    layout->addWidget(m_client);
+    m_scroll->setWidget(m_client);
+    layout->addWidget(m_scroll);
 
     m_controls = std::make_unique<DialogControls>(m_client, MainDialogTemplate(), units);
     m_display = std::make_unique<StatusDisplay>(*m_controls);
@@ -277,6 +300,45 @@ void CVX18DDlg::OnAcceleratorCommand(plat::UINT command) {
     if (key == 0 || !page)
         return;
     QCoreApplication::postEvent(page, MakeKeyDown(key)); // the event queue owns the event
+}
+
+void CVX18DDlg::showEvent(QShowEvent* event) {
+    if (!event->spontaneous() && !m_bFitted) {
+        m_bFitted = true;
+        FitToScreen();
+    }
+    // The dialog places itself on the screen here, with the size now set.
+    QDialog::showEvent(event);
+}
+
+void CVX18DDlg::FitToScreen() {
+    const QSize natural = sizeHint();
+    setMaximumSize(natural);
+    const QScreen* screen = this->screen();
+    if (!screen) {
+        resize(natural);
+        return;
+    }
+    // The frame's extent is known once the window system has a window for
+    // it; a window manager that adds it later keeps the window on the
+    // screen itself.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize room = screen->availableGeometry().size() -
+                       QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    if (natural.width() <= room.width() && natural.height() <= room.height()) {
+        resize(natural);
+        return;
+    }
+    // Cut to the screen; where a scroll bar is needed, room for it is taken
+    // from the other direction while the screen has some.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+    QSize size = natural.boundedTo(room);
+    if (size.height() < natural.height())
+        size.setWidth(std::min(natural.width() + bar, room.width()));
+    if (size.width() < natural.width())
+        size.setHeight(std::min(natural.height() + bar, room.height()));
+    setMaximumSize(natural + QSize(bar, bar));
+    resize(size);
 }
 
 int CVX18DDlg::DoModal() {
