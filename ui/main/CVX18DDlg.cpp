@@ -11,6 +11,7 @@
 #include "ui/IndicatorImages.h"
 #include "ui/comport/CVX18D_ComPort.h"
 #include "ui/main/CAboutDlg.h"
+#include "ui/main/LampLayout.h"
 #include "ui/main/MainDialogTemplate.h"
 #include "ui/main/StatusDisplay.h"
 #include "ui/main/StatusFormat.h"
@@ -20,7 +21,9 @@
 #include "ui/setup/CVX18D_SetupDCn.h"
 
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMetaObject>
@@ -39,6 +42,7 @@
 #include <chrono>
 #include <cstdio>
 #include <initializer_list>
+#include <type_traits>
 #include <vector>
 
 namespace vx::ui {
@@ -59,6 +63,32 @@ public:
         return widget() ? widget()->size() : QScrollArea::sizeHint();
     }
 };
+
+// A control of the template that has no identifier, by its text.
+template <class T> T* ChildWithText(QWidget* parent, const QString& text) {
+    for (T* child : parent->findChildren<T*>(Qt::FindDirectChildrenOnly)) {
+        if constexpr (std::is_same_v<T, QGroupBox>) {
+            if (child->title() == text)
+                return child;
+        } else if (child->text() == text) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+// Fits the lamps to the font and style the window is shown with.
+void PlaceLamps(const DialogControls& controls, QWidget* client) {
+    for (const ReceiverControlIds& ids : kReceiverControlIds) {
+        CentreWordsOverLamps(controls.Get<QLabel>(ids.loHeading),
+                             {controls.Find(ids.lo2Green), controls.Find(ids.lo1Green)});
+    }
+    if (const auto* refClk = ChildWithText<QGroupBox>(client, QStringLiteral("Ref Clk"))) {
+        FitLampsInFrame(refClk,
+                        {controls.Find(IDC_PLL_SYNCHED), controls.Find(IDC_PLL_NOT_SYNCHED)},
+                        ChildWithText<QLabel>(client, QStringLiteral("PLL Synched")));
+    }
+}
 
 bool HasBands(const CVX18D3_Comm& comm, plat::UINT receiver) {
     for (int band = 0; band < 4; ++band) {
@@ -97,6 +127,7 @@ CVX18DDlg::CVX18DDlg(CVX18D3_Comm* comm, int offline, QWidget* parent)
     layout->addWidget(m_scroll);
 
     m_controls = std::make_unique<DialogControls>(m_client, MainDialogTemplate(), units);
+    PlaceLamps(*m_controls, m_client);
     m_display = std::make_unique<StatusDisplay>(*m_controls);
     m_status = m_controls->Get<QPushButton>(IDC_STATUS);
     m_record = m_controls->Get<QPushButton>(IDC_RECORD);
