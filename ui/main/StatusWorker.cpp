@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <new>
 #include <pthread.h>
 
 namespace vx::ui {
@@ -25,8 +26,11 @@ struct WakeSignal {
 };
 
 WakeSignal& Signal() {
-    static WakeSignal signal;
-    return signal;
+    // Never destroyed: a worker left to end on its own may still wait on it
+    // while the process exits.
+    alignas(WakeSignal) static unsigned char storage[sizeof(WakeSignal)];
+    static WakeSignal* const signal = new (storage) WakeSignal;
+    return *signal;
 }
 
 std::uint64_t WritesSoFar() {
