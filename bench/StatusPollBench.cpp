@@ -10,7 +10,13 @@
 // The simulated unit runs in a child process, so the processor time measured
 // here is the program's alone (window thread, status worker and Qt).
 //
+// With --cpu it measures only what an hour of use costs in the background:
+// the processor time of an idle minute (Status off) and of a polling minute
+// at rate 10, for the whole program and for the status worker thread alone,
+// with the number of times the worker woke up.
+//
 // Usage: vx18d-bench-status-poll [seconds per rate, default 10]
+//        vx18d-bench-status-poll --cpu [seconds per measurement, default 60]
 #include "app/CVX18DApp.h"
 #include "platform/Clock.h"
 #include "platform/Shell.h"
@@ -67,6 +73,11 @@ double ProcessCpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The status worker thread's processor time and wake-ups so far.
+vxtest::ThreadActivity WorkerThreadUse() {
+    return vxtest::ThreadActivityByName(vx::ui::kStatusWorkerThreadName);
 }
 
 void RunEvents(int milliseconds) {
@@ -128,10 +139,57 @@ void MeasureIdle(vx::CVX18D3_Comm& comm, int seconds) {
                 "-", "-", "-", 1000.0 * cpu / wall, "-");
 }
 
+// Processor time of the program and of its status worker over `seconds`,
+// with Status off or polling at rate 10, scaled to one minute.
+void MeasureCpuMinute(vx::CVX18D3_Comm& comm, bool polling, int seconds) {
+    vx::ui::CVX18DDlg dlg(&comm, 0);
+    dlg.m_strAppDir = vx::RecordFolder();
+    dlg.OnInitDialog();
+    if (polling)
+        dlg.OnSampleRateChanged(10);
+    else
+        dlg.OnStatusButton();
+    RunEvents(300);
+    const vxtest::ThreadActivity workerStart = WorkerThreadUse();
+    const double cpuStart = ProcessCpuSeconds();
+    const std::int64_t start = plat::TickUs();
+    RunEvents(seconds * 1000);
+    const double wall = double(plat::TickUs() - start) / 1e6;
+    const double cpu = ProcessCpuSeconds() - cpuStart;
+    const vxtest::ThreadActivity workerEnd = WorkerThreadUse();
+    dlg.DestroyWindow();
+
+    const double perMinute = 60.0 / wall;
+    std::printf(
+        "%-26s %7.1f %14.1f %8.2f %14.1f %14.0f\n",
+        polling ? "polling at rate 10" : "Status off (idle worker)", wall, 1000.0 * cpu * perMinute,
+        100.0 * cpu / wall,
+        workerEnd.found ? 1000.0 * (workerEnd.cpuSeconds - workerStart.cpuSeconds) * perMinute
+                        : -1.0,
+        workerEnd.found ? double(workerEnd.wakeUps - workerStart.wakeUps) * perMinute : -1.0);
+    std::fflush(stdout);
+}
+
+void RunAllRates(vx::CVX18D3_Comm& comm, vx::CVX18D3_Comm& drainingComm, int seconds) {
+    std::printf("\nStatus poll through the main window at %u baud, %d s per rate\n", kBaud,
+                seconds);
+    std::printf("(ratio = samples per second achieved / rate chosen; CPU = processor time of "
+                "the program)\n");
+    std::printf("%-26s %5s %8s %10s %7s %9s %9s %12s\n", "emptying the input", "rate", "samples",
+                "achieved/s", "ratio", "cycle ms", "CPU ms/s", "CPU ms/sample");
+    MeasureIdle(comm, seconds);
+    for (std::uint32_t rate : {1u, 5u, 10u})
+        MeasureRate("discard waiting input", comm, rate, seconds);
+    for (std::uint32_t rate : {1u, 5u, 10u})
+        MeasureRate("read until time-out", drainingComm, rate, seconds);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+    const bool cpuOnly = argc > 1 && std::strcmp(argv[1], "--cpu") == 0;
+    const int argSeconds = argc > (cpuOnly ? 2 : 1) ? std::atoi(argv[cpuOnly ? 2 : 1]) : 0;
+    const int seconds = argSeconds > 0 ? argSeconds : (cpuOnly ? 60 : 10);
     vxtest::IsolatedConfig config;
 
     // The simulated unit, in a child process started before any thread.
@@ -181,17 +239,16 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    std::printf("\nStatus poll through the main window at %u baud, %d s per rate\n", kBaud,
-                seconds);
-    std::printf("(ratio = samples per second achieved / rate chosen; CPU = processor time of "
-                "the program)\n");
-    std::printf("%-26s %5s %8s %10s %7s %9s %9s %12s\n", "emptying the input", "rate", "samples",
-                "achieved/s", "ratio", "cycle ms", "CPU ms/s", "CPU ms/sample");
-    MeasureIdle(comm, seconds);
-    for (std::uint32_t rate : {1u, 5u, 10u})
-        MeasureRate("discard waiting input", comm, rate, seconds);
-    for (std::uint32_t rate : {1u, 5u, 10u})
-        MeasureRate("read until time-out", drainingComm, rate, seconds);
+    if (cpuOnly) {
+        std::printf("\nProcessor time per minute of the program at %u baud, measured over %d s\n",
+                    kBaud, seconds);
+        std::printf("%-26s %7s %14s %8s %14s %14s\n", "", "wall s", "CPU ms/min", "% core",
+                    "worker ms/min", "worker wakes/min");
+        MeasureCpuMinute(comm, false, seconds);
+        MeasureCpuMinute(comm, true, seconds);
+    } else {
+        RunAllRates(comm, drainingComm, seconds);
+    }
 
     close(keepAlive[1]);
     int status = 0;

@@ -29,6 +29,11 @@ BOOL CVX18D3_Comm::Exchange(BYTE* request, WORD payloadLength, BYTE* reply, WORD
     request[4] = static_cast<BYTE>(payloadLength & 0xFF);
     request[5] = static_cast<BYTE>(payloadLength >> 8);
 
+    // Bytes already waiting cannot answer a request not yet written: they are
+    // the late reply of an exchange that gave up, or surplus of one before.
+    // Read as this reply, they would put every later exchange out of step.
+    m_pPort->DiscardPendingInput();
+
     const WORD requestLength = static_cast<WORD>(payloadLength + kHeaderLength);
     if (!m_pPort->Write(request, requestLength))
         return 0;

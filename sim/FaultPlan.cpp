@@ -15,7 +15,20 @@ bool Take(int& count) {
 }
 } // namespace
 
-ShapedReply ApplyFaults(FaultPlan& plan, std::vector<std::uint8_t> reply) {
+std::vector<std::uint8_t> GarbageBytes(std::size_t count) {
+    std::vector<std::uint8_t> bytes(count);
+    std::uint32_t state = 0x9E3779B9u; // xorshift32: fixed, so a run can be repeated
+    for (std::uint8_t& b : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        b = static_cast<std::uint8_t>(state >> 24);
+    }
+    return bytes;
+}
+
+ShapedReply ApplyFaults(FaultPlan& plan, std::vector<std::uint8_t> reply,
+                        std::span<const std::uint8_t> previous) {
     ShapedReply out;
     if (plan.answersLeft && *plan.answersLeft <= 0) {
         out.silent = true;
@@ -28,8 +41,18 @@ ShapedReply ApplyFaults(FaultPlan& plan, std::vector<std::uint8_t> reply) {
     if (plan.answersLeft) {
         --*plan.answersLeft;
     }
+    if (!previous.empty() && Take(plan.replays)) {
+        reply.assign(previous.begin(), previous.end());
+    }
+    if (Take(plan.garbageReplies)) {
+        reply = GarbageBytes(plan.garbageLength);
+    }
     if (Take(plan.wrongHeaders) && reply.size() > 2) {
         reply[2] = static_cast<std::uint8_t>(~reply[2]);
+    }
+    if (Take(plan.corruptReplies) && !reply.empty()) {
+        const std::size_t at = std::min(plan.corruptIndex, reply.size() - 1);
+        reply[at] = static_cast<std::uint8_t>(~reply[at]);
     }
     if (Take(plan.shortReplies)) {
         reply.resize(reply.size() - std::min(plan.bytesMissing, reply.size()));
@@ -39,6 +62,9 @@ ShapedReply ApplyFaults(FaultPlan& plan, std::vector<std::uint8_t> reply) {
     }
     if (Take(plan.lateAnswers)) {
         out.extraDelay = plan.lateDelay;
+    }
+    if (Take(plan.stalls)) {
+        out.stallAfter = plan.stallDuration;
     }
     out.bytes = std::move(reply);
     return out;

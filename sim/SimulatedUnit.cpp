@@ -229,6 +229,34 @@ void SimulatedUnit::ArmWrongHeader(int count) {
     faults_.wrongHeaders = count;
 }
 
+void SimulatedUnit::ArmCorruptByte(int index, int count) {
+    std::lock_guard<std::mutex> lock(faultMutex_);
+    faults_.corruptReplies = count;
+    faults_.corruptIndex = index > 0 ? static_cast<std::size_t>(index) : 0;
+}
+
+void SimulatedUnit::ArmReplay(int count) {
+    std::lock_guard<std::mutex> lock(faultMutex_);
+    faults_.replays = count;
+}
+
+void SimulatedUnit::ArmGarbage(int length, int count) {
+    std::lock_guard<std::mutex> lock(faultMutex_);
+    faults_.garbageReplies = count;
+    faults_.garbageLength = length > 0 ? static_cast<std::size_t>(length) : 0;
+}
+
+void SimulatedUnit::ArmStall(int durationMs, int count) {
+    std::lock_guard<std::mutex> lock(faultMutex_);
+    faults_.stalls = count;
+    faults_.stallDuration = std::chrono::milliseconds(std::max(durationMs, 0));
+}
+
+void SimulatedUnit::AddRecurringFault(int every, std::function<void(SimulatedUnit&)> arm) {
+    std::lock_guard<std::mutex> lock(faultMutex_);
+    recurring_.push_back({std::max(every, 1), std::move(arm)});
+}
+
 void SimulatedUnit::StopAfter(int exchanges) {
     std::lock_guard<std::mutex> lock(faultMutex_);
     faults_.answersLeft = exchanges;
@@ -237,6 +265,7 @@ void SimulatedUnit::StopAfter(int exchanges) {
 void SimulatedUnit::ClearFaults() {
     std::lock_guard<std::mutex> lock(faultMutex_);
     faults_ = FaultPlan{};
+    recurring_.clear();
 }
 
 std::vector<std::vector<std::uint8_t>> SimulatedUnit::Requests() const {
@@ -277,8 +306,16 @@ void SimulatedUnit::Serve(Descriptors fds) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(*gap - Clock::now());
             timeout = std::clamp(left, std::chrono::milliseconds(0), timeout);
         }
-        std::array<pollfd, 3> p{
-            {{fds.master, POLLIN, 0}, {fds.wake, POLLIN, 0}, {fds.watch, POLLIN, 0}}};
+        // While stalled the line is not read: what the program writes piles up.
+        const bool stalled = Clock::now() < readResumesAt_;
+        if (stalled) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(readResumesAt_ - Clock::now());
+            timeout = std::clamp(left, std::chrono::milliseconds(1), timeout);
+        }
+        std::array<pollfd, 3> p{{{stalled ? -1 : fds.master, POLLIN, 0},
+                                 {fds.wake, POLLIN, 0},
+                                 {fds.watch, POLLIN, 0}}};
         const int ready = ::poll(p.data(), p.size(), static_cast<int>(timeout.count()));
         if (ready < 0 && errno != EINTR) {
             WaitUntil(fds, Clock::now() + kErrorBackoff);
@@ -303,7 +340,9 @@ void SimulatedUnit::Serve(Descriptors fds) {
         } else if (p[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             WaitUntil(fds, now + kErrorBackoff);
         }
-        framer.Expire(Clock::now());
+        if (!stalled) {
+            framer.Expire(Clock::now()); // a stall is no gap in the program's packet
+        }
         for (const PacketFramer::Received& r : packets) {
             if (stopRequested_) {
                 break;
@@ -352,11 +391,27 @@ void SimulatedUnit::Answer(const Descriptors& fds, const std::vector<std::uint8_
         reply = model_.Handle(request);
     }
     if (reply) {
+        // Recurring faults are armed outside the lock: arming takes it.
+        std::vector<std::function<void(SimulatedUnit&)>> due;
+        {
+            std::lock_guard<std::mutex> lock(faultMutex_);
+            ++answered_;
+            for (const RecurringFault& fault : recurring_) {
+                if (answered_ % static_cast<std::size_t>(fault.every) == 0) {
+                    due.push_back(fault.arm);
+                }
+            }
+        }
+        for (const auto& arm : due) {
+            arm(*this);
+        }
+        std::vector<std::uint8_t> encoded = EncodePacket(*reply);
         ShapedReply shaped;
         {
             std::lock_guard<std::mutex> lock(faultMutex_);
-            shaped = ApplyFaults(faults_, EncodePacket(*reply));
+            shaped = ApplyFaults(faults_, encoded, previousReply_);
         }
+        previousReply_ = std::move(encoded);
         if (!shaped.silent && !shaped.bytes.empty()) {
             const std::uint32_t baud = std::max<std::uint32_t>(RateOf(fds.master), 1);
             const auto byteTime = std::chrono::nanoseconds(
@@ -367,6 +422,9 @@ void SimulatedUnit::Answer(const Descriptors& fds, const std::vector<std::uint8_
                                   byteTime * static_cast<std::int64_t>(raw.size() + 1) +
                                   shaped.extraDelay;
             SendPaced(fds, shaped.bytes, firstDue, byteTime);
+        }
+        if (shaped.stallAfter.count() > 0) {
+            readResumesAt_ = Clock::now() + shaped.stallAfter;
         }
     }
     ++exchanges_;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -51,8 +52,15 @@ public:
     void ArmShortReply(int bytesMissing, int count = 1); // the reply loses its last bytes
     void ArmSurplusBytes(std::vector<std::uint8_t> extra, int count = 1); // bytes after the reply
     void ArmWrongHeader(int count = 1); // reply with its packet-type byte (byte 2) inverted
-    void StopAfter(int exchanges);      // answers that many more, then stays silent
-    void ClearFaults();
+    void ArmCorruptByte(int index, int count = 1); // byte `index` (or the last) inverted
+    void ArmReplay(int count = 1); // the reply to the request before, in place of this one's
+    void ArmGarbage(int length, int count = 1);   // length meaningless bytes in place of the reply
+    void ArmStall(int durationMs, int count = 1); // after the reply, reads nothing for a while
+    void StopAfter(int exchanges);                // answers that many more, then stays silent
+    // Calls arm before every `every`-th exchange that gets an answer, for as
+    // long as the unit runs, so that a fault keeps coming back.
+    void AddRecurringFault(int every, std::function<void(SimulatedUnit&)> arm);
+    void ClearFaults(); // also the recurring ones
 
     // Every complete request packet received, in order of arrival.
     std::vector<std::vector<std::uint8_t>> Requests() const;
@@ -98,8 +106,20 @@ private:
     mutable std::mutex modelMutex_;
     UnitModel model_;
 
+    struct RecurringFault {
+        int every;
+        std::function<void(SimulatedUnit&)> arm;
+    };
+
     mutable std::mutex faultMutex_;
     FaultPlan faults_;
+    std::vector<RecurringFault> recurring_;
+    std::size_t answered_ = 0; // exchanges the model answered, for the recurring faults
+
+    // Service thread only: the last reply the model gave, and until when the
+    // unit reads nothing (a stall).
+    std::vector<std::uint8_t> previousReply_;
+    Clock::time_point readResumesAt_{};
 
     mutable std::mutex logMutex_;
     std::vector<std::vector<std::uint8_t>> requests_;

@@ -1,6 +1,7 @@
 // vx18d-sim: a simulated unit on a pseudo-terminal, published as a port name
 // in the ports folder so that the program can open it like a serial adapter.
 #include "platform/ConfigPaths.h"
+#include "sim/FaultOptions.h"
 #include "sim/SimulatedUnit.h"
 
 #include <csignal>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <pthread.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,13 +26,24 @@ const char* const kUsage =
     "  --firmware DATE      firmware date code (default 0x20180309)\n"
     "  --no-rx1, --no-rx2   first or second receiver without bands\n"
     "  --serial XXXX-XXXX   serial number words, hexadecimal (default 0012-ABCD)\n"
-    "  --help               show this text\n";
+    "  --fault KIND[:VALUE][@EVERY]\n"
+    "                       misbehave once, on the next answer, or on every EVERY-th\n"
+    "                       answer; may be given more than once, for instance\n"
+    "                       --fault late:450 or --fault corrupt:7@20\n"
+    "  --help               show this text\n"
+    "\n"
+    "Faults:\n";
+
+std::string Usage() {
+    return kUsage + sim::FaultHelp();
+}
 
 struct CommandLine {
     std::string port = "COM7";
     std::string portsDir;
     std::uint32_t baud = 0;
     sim::UnitOptions options;
+    std::vector<sim::FaultSpec> faults;
 };
 
 std::optional<unsigned long> ParseNumber(const std::string& text, int base) {
@@ -73,7 +86,7 @@ std::optional<CommandLine> Parse(int argc, char** argv, int& exitStatus) {
         };
         bool ok = true;
         if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
+            std::fputs(Usage().c_str(), stdout);
             exitStatus = 0;
             return std::nullopt;
         } else if (arg == "--port") {
@@ -113,12 +126,23 @@ std::optional<CommandLine> Parse(int argc, char** argv, int& exitStatus) {
         } else if (arg == "--serial") {
             const auto v = value();
             ok = v && ParseSerial(*v, cl.options);
+        } else if (arg == "--fault") {
+            const auto v = value();
+            std::string error = "no fault given";
+            const auto fault = v ? sim::ParseFault(*v, error) : std::nullopt;
+            if (!fault) {
+                std::fprintf(stderr, "vx18d-sim: --fault %s: %s\n\n%s", v ? v->c_str() : "",
+                             error.c_str(), Usage().c_str());
+                exitStatus = 2;
+                return std::nullopt;
+            }
+            cl.faults.push_back(*fault);
         } else {
             ok = false;
         }
         if (!ok) {
             std::fprintf(stderr, "vx18d-sim: bad or incomplete option %s\n\n%s", arg.c_str(),
-                         kUsage);
+                         Usage().c_str());
             exitStatus = 2;
             return std::nullopt;
         }
@@ -152,6 +176,9 @@ int main(int argc, char** argv) {
 
     sim::SimulatedUnit unit(cl->options);
     unit.SetBaudRate(cl->baud);
+    for (const sim::FaultSpec& fault : cl->faults) {
+        sim::ArmFault(unit, fault);
+    }
     if (!unit.Start(cl->portsDir, cl->port)) {
         std::fprintf(stderr, "vx18d-sim: %s\n", unit.LastError().c_str());
         return 1;

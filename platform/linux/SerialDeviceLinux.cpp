@@ -19,6 +19,7 @@
 #include "platform/linux/LineSettings.h"
 #include "platform/linux/Termios2.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -109,12 +110,20 @@ std::string PortNameFromPath(const char* path) {
 }
 
 // Waits for the fd to become ready; returns 1 ready, 0 time-out, -1 lost.
+// The wait runs to a fixed deadline: a signal interrupts poll() but does not
+// start the time-out again, so signals that come more often than the
+// time-out cannot stretch the wait without end.
 int WaitReady(int fd, short events, int timeoutMs) {
     pollfd p{fd, events, 0};
+    const std::int64_t deadline = timeoutMs < 0 ? -1 : TickMs() + timeoutMs;
+    int waitMs = timeoutMs;
     for (;;) {
-        int n = ::poll(&p, 1, timeoutMs);
-        if (n < 0 && errno == EINTR)
+        int n = ::poll(&p, 1, waitMs);
+        if (n < 0 && errno == EINTR) {
+            if (deadline >= 0)
+                waitMs = static_cast<int>(std::max<std::int64_t>(deadline - TickMs(), 0));
             continue;
+        }
         if (n < 0)
             return -1;
         if (n == 0)

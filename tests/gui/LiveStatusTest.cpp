@@ -288,6 +288,44 @@ private slots:
         QVERIFY(plat::TickMs() - start < 200); // far inside the 1000 ms wait
     }
 
+    // The worker waits on the flags instead of looking at them every
+    // millisecond: idle it wakes a few times a second at most, polling at
+    // rate 10 about once per cycle; and it still starts polling and ends at
+    // once when told to.
+    void workerSleepsUntilItHasSomethingToDo() {
+        auto target = std::make_shared<RecordingTarget>();
+        StatusWorker worker(target);
+        g_hMainWnd = target.get();
+        auto wakeUps = [] {
+            const auto activity = vxtest::ThreadActivityByName(kStatusWorkerThreadName);
+            return activity.found ? activity.wakeUps : -1L;
+        };
+        QTest::qWait(100);
+
+        const long idleStart = wakeUps();
+        QVERIFY(idleStart >= 0);
+        QTest::qWait(1000);
+        const long idle = wakeUps() - idleStart;
+        QVERIFY2(idle <= 20, qPrintable(QString("%1 wake-ups in an idle second").arg(idle)));
+
+        g_nSamplesPerSecond = 10;
+        const std::int64_t on = plat::TickMs();
+        g_bPolling = 1;
+        QVERIFY(QTest::qWaitFor([&] { return !target->Empty(); }, 1000));
+        const std::int64_t firstPoll = target->TimesOf(WM_STATUS_POLL).front();
+        QVERIFY2(firstPoll - on < 60, qPrintable(QString::number(firstPoll - on)));
+
+        const long pollingStart = wakeUps();
+        QTest::qWait(1000);
+        const long polling = wakeUps() - pollingStart;
+        QVERIFY2(polling <= 40,
+                 qPrintable(QString("%1 wake-ups in a second of polling").arg(polling)));
+
+        const std::int64_t start = plat::TickMs();
+        QVERIFY(worker.Stop(std::chrono::milliseconds(2000)));
+        QVERIFY(plat::TickMs() - start < 60);
+    }
+
     void gateReturnsTheResultAndReleasesWaitersWhenClosed() {
         QObject receiver;
         int handled = 0;

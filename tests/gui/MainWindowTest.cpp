@@ -46,6 +46,58 @@ plat::UINT SelectTab(CVX18DDlg& dlg, int index) {
     return dlg.CurrentPage();
 }
 
+// The columns in which a widget, drawn as the operator sees it, shows dark
+// ink (text), in its own coordinates.
+std::vector<int> InkColumns(QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    const qreal scale = image.width() / qreal(std::max(widget->width(), 1));
+    std::vector<int> columns;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (qGray(image.pixel(x, y)) < 110) {
+                columns.push_back(int(x / scale));
+                break;
+            }
+        }
+    }
+    return columns;
+}
+
+// The centres of the two words of ink, split at the widest gap.
+std::pair<double, double> TwoWordCentres(const std::vector<int>& columns) {
+    if (columns.size() < 2)
+        return {-1, -1};
+    std::size_t split = 1;
+    for (std::size_t i = 1; i < columns.size(); ++i) {
+        if (columns[i] - columns[i - 1] > columns[split] - columns[split - 1])
+            split = i;
+    }
+    return {(columns.front() + columns[split - 1]) / 2.0, (columns[split] + columns.back()) / 2.0};
+}
+
+// The part of an image control that its image covers, in its parent's coordinates.
+QRect PaintedRect(QWidget* image) {
+    QImage canvas(image->size(), QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    image->render(&canvas, QPoint(), QRegion(), QWidget::DrawChildren);
+    QRect painted;
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            if (qAlpha(canvas.pixel(x, y)) > 0)
+                painted |= QRect(x, y, 1, 1);
+        }
+    }
+    return painted.translated(image->pos());
+}
+
+QGroupBox* GroupTitled(QWidget& window, const QString& title) {
+    for (QGroupBox* box : window.findChildren<QGroupBox*>()) {
+        if (box->title() == title)
+            return box;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -289,6 +341,69 @@ private slots:
         const std::size_t after = session.Unit().Requests().size();
         QTest::qWait(300);
         QCOMPARE(session.Unit().Requests().size(), after);
+    }
+
+    // At any font, each LO heading stands over its lamp, and the PLL lamp
+    // sits inside its frame without touching it.
+    void lampsSitUnderTheirHeadingsAndInTheirFrames_data() {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<int>("points");
+        QTest::newRow("DejaVu Sans 9") << "DejaVu Sans" << 9;
+        QTest::newRow("DejaVu Sans 7") << "DejaVu Sans" << 7;
+        QTest::newRow("Liberation Sans 12") << "Liberation Sans" << 12;
+        QTest::newRow("DejaVu Serif 16") << "DejaVu Serif" << 16;
+    }
+
+    void lampsSitUnderTheirHeadingsAndInTheirFrames() {
+        QFETCH(QString, family);
+        QFETCH(int, points);
+        // The font the desktop gives the program, for as long as the window lives.
+        struct ApplicationFont {
+            QFont previous = QApplication::font();
+            explicit ApplicationFont(const QFont& font) { QApplication::setFont(font); }
+            ~ApplicationFont() { QApplication::setFont(previous); }
+        } font{QFont(family, points)};
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        QVERIFY(QTest::qWaitFor([&] { return !Control<QWidget>(dlg, IDC_PLL_SYNCHED)->isHidden(); },
+                                3000));
+
+        for (const ReceiverControlIds& ids : kReceiverControlIds) {
+            auto* heading = Control<QLabel>(dlg, ids.loHeading);
+            QCOMPARE(heading->text(), QString("  LO2       LO1"));
+            const auto [lo2Word, lo1Word] = TwoWordCentres(InkColumns(heading));
+            auto lampCentre = [&](int id) {
+                QWidget* lamp = Control<QWidget>(dlg, id);
+                return lamp->mapTo(heading->parentWidget(), lamp->rect().center()).x() -
+                       heading->x() + 0.5;
+            };
+            const QString where = QString("LO2 at %1 over %2, LO1 at %3 over %4")
+                                      .arg(lo2Word)
+                                      .arg(lampCentre(ids.lo2Green))
+                                      .arg(lo1Word)
+                                      .arg(lampCentre(ids.lo1Green));
+            QVERIFY2(std::abs(lo2Word - lampCentre(ids.lo2Green)) <= 3, qPrintable(where));
+            QVERIFY2(std::abs(lo1Word - lampCentre(ids.lo1Green)) <= 3, qPrintable(where));
+        }
+
+        // Inside the frame is below its top line and title and above its
+        // bottom line; the lamp keeps off both by a pixel at least.
+        QGroupBox* refClk = GroupTitled(dlg, "Ref Clk");
+        QVERIFY(refClk);
+        const QRect inside = refClk->contentsRect().translated(refClk->pos());
+        for (int id : {IDC_PLL_SYNCHED, IDC_PLL_NOT_SYNCHED}) {
+            QWidget* lampControl = Control<QWidget>(dlg, id);
+            QCOMPARE(lampControl->parentWidget(), refClk->parentWidget());
+            const QRect lamp = PaintedRect(lampControl);
+            const QString where = QString("lamp %1..%2 inside %3..%4")
+                                      .arg(lamp.top())
+                                      .arg(lamp.bottom())
+                                      .arg(inside.top())
+                                      .arg(inside.bottom());
+            QVERIFY2(lamp.top() > inside.top(), qPrintable(where));
+            QVERIFY2(lamp.bottom() < inside.bottom(), qPrintable(where));
+        }
     }
 
     void screenshotOfTheWindow() {

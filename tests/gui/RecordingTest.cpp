@@ -8,7 +8,15 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <QRegularExpression>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace vx::ui;
 using vxtest::Control;
@@ -38,6 +46,52 @@ QStringList Lines(const std::string& text) {
 
 std::string RecordPath(vxtest::WindowSession& session) {
     return session.AppDir() + "VX18D_0012-ABCD.csv";
+}
+
+// A limit on the size of the files this process writes, as a nearly full
+// disk sets one: a write that crosses it is cut short, the next one fails.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        m_previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { Lift(); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    void Lift() {
+        if (m_lifted)
+            return;
+        m_lifted = true;
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousSignal);
+    }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousSignal)(int) = SIG_DFL;
+    bool m_lifted = false;
+};
+
+// Every line of the record is whole: a number counting up, two levels, the
+// line end; no part of a line glued to another.
+void VerifyWholeLines(const std::string& text, int atLeast) {
+    QVERIFY(text.ends_with("\r\n"));
+    const QStringList lines = Lines(text);
+    QVERIFY2(lines.size() >= atLeast, qPrintable(QString::number(lines.size())));
+    static const QRegularExpression whole(
+        QStringLiteral("^(\\d+), -45\\.700000, -120\\.000000, $"));
+    int previous = 0;
+    for (const QString& line : lines) {
+        const QRegularExpressionMatch match = whole.match(line);
+        QVERIFY2(match.hasMatch(), qPrintable(line));
+        const int sample = match.captured(1).toInt();
+        QVERIFY2(sample > previous, qPrintable(line));
+        previous = sample;
+    }
 }
 
 } // namespace
@@ -147,6 +201,73 @@ private slots:
 
         session.Close();
         QVERIFY(shell.Paths().empty());
+    }
+
+    // The file system takes only part of a line: that part is taken back,
+    // so the lines written once there is room again stand on their own.
+    void lineCutShortByAFullDiskLeavesNoTornLine() {
+        vxtest::RecordedBoxes boxes;
+        vxtest::ShellOpenRecorder shell;
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        ForceKnownLevels(session);
+        QTest::qWait(250);
+        dlg.OnRecordButton();
+        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > 3; }, 3000));
+
+        {
+            // Room for half of the next line only.
+            FileSizeLimit limit(std::filesystem::file_size(RecordPath(session)) + 12);
+            const std::uint32_t full = dlg.SampleNumber();
+            QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > full + 2; }, 3000));
+        }
+        const std::uint32_t room = dlg.SampleNumber();
+        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > room + 2; }, 3000));
+        QVERIFY(dlg.RecordFileOpen()); // the recording went on
+        dlg.OnRecordButton();
+
+        VerifyWholeLines(vxtest::ReadFile(RecordPath(session)), 6);
+        QVERIFY(boxes.Boxes().empty());
+    }
+
+    // A part of a line that cannot be taken back either (the file refuses
+    // to shrink): the recording stops with the file error box instead of
+    // writing on after a torn line.
+    void tornLineThatCannotBeRemovedStopsTheRecording() {
+        vxtest::RecordedBoxes boxes;
+        vxtest::ShellOpenRecorder shell;
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        ForceKnownLevels(session);
+
+        const int sealed = memfd_create("vx18d-record", MFD_ALLOW_SEALING | MFD_CLOEXEC);
+        QVERIFY(sealed >= 0);
+        QCOMPARE(fcntl(sealed, F_ADD_SEALS, F_SEAL_SHRINK), 0);
+        std::filesystem::create_symlink("/proc/self/fd/" + std::to_string(sealed),
+                                        RecordPath(session));
+        QTest::qWait(250);
+        dlg.OnRecordButton();
+        QVERIFY(dlg.RecordFileOpen());
+        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > 2; }, 3000));
+
+        {
+            FileSizeLimit limit(static_cast<rlim_t>(lseek(sealed, 0, SEEK_END)) + 12);
+            QVERIFY(QTest::qWaitFor([&] { return !dlg.RecordFileOpen(); }, 3000));
+        }
+        QCOMPARE(g_bRecording.load(), 0);
+        QVERIFY(!Control<QPushButton>(dlg, IDC_RECORD)->isChecked());
+        QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+        QCOMPARE(boxes.Boxes()[0].text, std::string("CFileException::13")); // disk full
+        QCOMPARE(boxes.Boxes()[0].caption, std::string("File Creation Error"));
+        QCOMPARE(shell.Paths(), std::vector<std::string>{RecordPath(session)});
+
+        // Nothing is written after the torn line.
+        const off_t size = lseek(sealed, 0, SEEK_END);
+        QTest::qWait(400);
+        QCOMPARE(lseek(sealed, 0, SEEK_END), size);
+        close(sealed);
     }
 
     void openerFailureIsReported() {

@@ -4,8 +4,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <mutex>
+#include <sstream>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace vxtest {
 
@@ -116,6 +120,40 @@ plat::DWORD ScriptedPort::DiscardPendingInput() {
     const auto count = static_cast<plat::DWORD>(input.size());
     input.clear();
     return count;
+}
+
+ThreadActivity ThreadActivityByName(const std::string& name) {
+    ThreadActivity activity;
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        std::string comm;
+        std::getline(std::ifstream(task.path() / "comm"), comm);
+        if (comm != name)
+            continue;
+        std::ifstream statFile(task.path() / "stat");
+        const std::string stat((std::istreambuf_iterator<char>(statFile)),
+                               std::istreambuf_iterator<char>());
+        // After the name in parentheses: field 3 (state) onwards; utime is 14, stime 15.
+        const auto close = stat.rfind(')');
+        if (close == std::string::npos)
+            return activity;
+        std::istringstream fields(stat.substr(close + 2));
+        std::string field;
+        unsigned long long ticks = 0;
+        for (int i = 3; i <= 15 && fields >> field; ++i) {
+            if (i >= 14)
+                ticks += std::stoull(field);
+        }
+        activity.cpuSeconds = double(ticks) / double(sysconf(_SC_CLK_TCK));
+        std::ifstream status(task.path() / "status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                activity.wakeUps = std::stol(line.substr(line.find(':') + 1));
+        }
+        activity.found = true;
+        return activity;
+    }
+    return activity;
 }
 
 Bytes ShortReply(std::uint8_t commandByte, std::uint8_t r1, std::uint8_t r2, std::uint8_t r3) {

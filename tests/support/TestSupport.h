@@ -124,6 +124,18 @@ public:
     plat::DWORD DiscardPendingInput() override;
 };
 
+// What one thread of this process has cost so far: its processor time and
+// its voluntary context switches, each of which is a wake-up after a wait.
+struct ThreadActivity {
+    bool found = false;
+    double cpuSeconds = 0;
+    long wakeUps = 0;
+};
+
+// The activity of the thread with this name (as pthread_setname_np gave it);
+// found is false when no thread has the name.
+ThreadActivity ThreadActivityByName(const std::string& name);
+
 // A reply to a short command: header 27 00 01 10 04 00, the command byte and three results.
 Bytes ShortReply(std::uint8_t commandByte, std::uint8_t r1, std::uint8_t r2, std::uint8_t r3);
 

@@ -1,4 +1,5 @@
 // The simulated unit on its pseudo-terminal, seen from the program's side of the line.
+#include "sim/FaultOptions.h"
 #include "sim/SimulatedUnit.h"
 
 #include <gtest/gtest.h>
@@ -112,6 +113,41 @@ TEST_F(SimPty, FaultsShapeTheBytesOnTheLine) {
     Send(kLinkTest);
     EXPECT_EQ(Receive(6), kLinkTest);
     EXPECT_EQ(unit_.ExchangeCount(), 7u);
+}
+
+TEST_F(SimPty, ReplayAndStallOnTheLine) {
+    const Bytes status{0x27, 0x00, 0x00, 0x20, 0x00, 0x00};
+    Send(kLinkTest);
+    EXPECT_EQ(Receive(6), kLinkTest);
+
+    // The status request gets the link test's reply again.
+    unit_.ArmReplay();
+    Send(status);
+    EXPECT_EQ(Receive(6), kLinkTest);
+
+    // After its reply the unit reads nothing for 400 ms: the next request
+    // waits on the line and is answered only then.
+    unit_.ArmStall(400);
+    Send(kLinkTest);
+    EXPECT_EQ(Receive(6), kLinkTest);
+    const auto t0 = Clock::now();
+    Send(kLinkTest);
+    EXPECT_EQ(Receive(6, 2000ms), kLinkTest);
+    EXPECT_GE(Clock::now() - t0, 300ms);
+    EXPECT_EQ(unit_.Requests().size(), 4u); // nothing was lost meanwhile
+}
+
+TEST_F(SimPty, RecurringFaultComesBackEveryNthAnswer) {
+    std::string error;
+    const auto fault = sim::ParseFault("corrupt:0@3", error);
+    ASSERT_TRUE(fault.has_value()) << error;
+    sim::ArmFault(unit_, *fault);
+    Bytes corrupted = kLinkTest;
+    corrupted[0] = 0xD8;
+    for (int i = 1; i <= 6; ++i) {
+        Send(kLinkTest);
+        EXPECT_EQ(Receive(6), i % 3 == 0 ? corrupted : kLinkTest) << i;
+    }
 }
 
 TEST_F(SimPty, RepliesTakeTheirLineTime) {

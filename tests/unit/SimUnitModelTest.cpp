@@ -1,6 +1,7 @@
 // The simulated unit's model and framer, driven with packets and bytes.
 #include "sim/DagcRanges.h"
 #include "sim/FactoryTables.h"
+#include "sim/FaultOptions.h"
 #include "sim/FaultPlan.h"
 #include "sim/PacketFramer.h"
 #include "sim/UnitModel.h"
@@ -9,6 +10,8 @@
 
 #include <array>
 #include <cstdint>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -458,6 +461,75 @@ TEST(SimFaultPlan, ShapesRepliesAndUsesFaultsUp) {
     EXPECT_EQ(s.extraDelay.count(), 0);
     EXPECT_TRUE(plan.Empty());
     EXPECT_EQ(sim::ApplyFaults(plan, reply).bytes, reply);
+}
+
+TEST(SimFaultPlan, CorruptReplayGarbageAndStall) {
+    const Bytes previous{0x27, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const Bytes reply{0x27, 0x00, 0x01, 0x10, 0x04, 0x00, 0x30, 0x11, 0x22, 0x33};
+    sim::FaultPlan plan;
+
+    plan.corruptReplies = 2;
+    plan.corruptIndex = 7;
+    Bytes expected = reply;
+    expected[7] = 0xEE;
+    EXPECT_EQ(sim::ApplyFaults(plan, reply, previous).bytes, expected);
+    expected = previous;
+    expected[5] = 0xFF; // shorter than the index: its last byte
+    EXPECT_EQ(sim::ApplyFaults(plan, previous).bytes, expected);
+
+    // A replay needs an earlier reply; until there is one it waits.
+    plan.replays = 1;
+    EXPECT_EQ(sim::ApplyFaults(plan, reply).bytes, reply);
+    EXPECT_EQ(sim::ApplyFaults(plan, reply, previous).bytes, previous);
+    EXPECT_EQ(sim::ApplyFaults(plan, reply, previous).bytes, reply);
+
+    plan.garbageReplies = 1;
+    plan.garbageLength = 5000;
+    const sim::ShapedReply garbage = sim::ApplyFaults(plan, reply, previous);
+    EXPECT_EQ(garbage.bytes, sim::GarbageBytes(5000));
+    EXPECT_NE(garbage.bytes, Bytes(5000, garbage.bytes[0])); // not one repeated byte
+
+    plan.stalls = 1;
+    plan.stallDuration = std::chrono::milliseconds(700);
+    const sim::ShapedReply stalled = sim::ApplyFaults(plan, reply, previous);
+    EXPECT_EQ(stalled.bytes, reply); // answered, then the unit stops reading
+    EXPECT_EQ(stalled.stallAfter.count(), 700);
+    EXPECT_TRUE(plan.Empty());
+}
+
+TEST(SimFaultOptions, ParsesWhatTheHelpLists) {
+    // Every kind in the help text parses in the form the help shows.
+    std::istringstream help(sim::FaultHelp());
+    int kinds = 0;
+    for (std::string line; std::getline(help, line);) {
+        std::istringstream words(line);
+        std::string usage;
+        words >> usage;
+        const auto colon = usage.find(':');
+        const std::string text =
+            colon == std::string::npos ? usage : usage.substr(0, colon) + ":25";
+        std::string error;
+        const auto fault = sim::ParseFault(text, error);
+        ASSERT_TRUE(fault.has_value()) << text << ": " << error;
+        EXPECT_EQ(fault->value, colon == std::string::npos ? 0 : 25);
+        EXPECT_EQ(fault->every, 0);
+        ++kinds;
+    }
+    EXPECT_EQ(kinds, 10);
+
+    std::string error;
+    const auto recurring = sim::ParseFault("late:450@20", error);
+    ASSERT_TRUE(recurring.has_value()) << error;
+    EXPECT_EQ(recurring->kind, "late");
+    EXPECT_EQ(recurring->value, 450);
+    EXPECT_EQ(recurring->every, 20);
+
+    for (const char* bad : {"late", "late:", "late:-5", "late:4x", "replay:3", "nonsense",
+                            "corrupt:7@0", "silent-after:3@5", "stall:99999999999"}) {
+        error.clear();
+        EXPECT_FALSE(sim::ParseFault(bad, error).has_value()) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
 }
 
 TEST(SimFaultPlan, SilenceAndStopAfter) {

@@ -11,6 +11,7 @@
 #include "ui/IndicatorImages.h"
 #include "ui/comport/CVX18D_ComPort.h"
 #include "ui/main/CAboutDlg.h"
+#include "ui/main/LampLayout.h"
 #include "ui/main/MainDialogTemplate.h"
 #include "ui/main/StatusDisplay.h"
 #include "ui/main/StatusFormat.h"
@@ -20,25 +21,74 @@
 #include "ui/setup/CVX18D_SetupDCn.h"
 
 #include <QCoreApplication>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWindow>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <initializer_list>
+#include <type_traits>
 #include <vector>
 
 namespace vx::ui {
 namespace {
 
 constexpr std::chrono::milliseconds kWorkerStopLimit{2000};
+
+// The scroll area around the window's controls: its natural size is that of
+// the laid-out controls, so the window asks for no less unless the screen
+// is smaller.
+class ClientScrollArea : public QScrollArea {
+public:
+    explicit ClientScrollArea(QWidget* parent) : QScrollArea(parent) {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(false);
+    }
+    QSize sizeHint() const override {
+        return widget() ? widget()->size() : QScrollArea::sizeHint();
+    }
+};
+
+// A control of the template that has no identifier, by its text.
+template <class T> T* ChildWithText(QWidget* parent, const QString& text) {
+    for (T* child : parent->findChildren<T*>(Qt::FindDirectChildrenOnly)) {
+        if constexpr (std::is_same_v<T, QGroupBox>) {
+            if (child->title() == text)
+                return child;
+        } else if (child->text() == text) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+// Fits the lamps to the font and style the window is shown with.
+void PlaceLamps(const DialogControls& controls, QWidget* client) {
+    for (const ReceiverControlIds& ids : kReceiverControlIds) {
+        CentreWordsOverLamps(controls.Get<QLabel>(ids.loHeading),
+                             {controls.Find(ids.lo2Green), controls.Find(ids.lo1Green)});
+    }
+    if (const auto* refClk = ChildWithText<QGroupBox>(client, QStringLiteral("Ref Clk"))) {
+        FitLampsInFrame(refClk,
+                        {controls.Find(IDC_PLL_SYNCHED), controls.Find(IDC_PLL_NOT_SYNCHED)},
+                        ChildWithText<QLabel>(client, QStringLiteral("PLL Synched")));
+    }
+}
 
 bool HasBands(const CVX18D3_Comm& comm, plat::UINT receiver) {
     for (int band = 0; band < 4; ++band) {
@@ -55,7 +105,6 @@ CVX18DDlg::CVX18DDlg(CVX18D3_Comm* comm, int offline, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // Desktops without a system menu get its equivalent as the window's menu.
     m_menuBar = new QMenuBar(this);
@@ -68,12 +117,17 @@ CVX18DDlg::CVX18DDlg(CVX18D3_Comm* comm, int offline, QWidget* parent)
             [this](QAction* action) { OnSysCommand(action->data().toUInt()); });
     layout->setMenuBar(m_menuBar);
 
-    m_client = new QWidget(this);
+    // The controls keep the template's size; on a screen too small for it
+    // the window shrinks and they scroll (see FitToScreen).
+    m_scroll = new ClientScrollArea(this);
+    m_client = new QWidget;
     const DialogUnits units(m_client->font());
     m_client->setFixedSize(units.Size(kMainDialogWidthDlu, kMainDialogHeightDlu));
-    layout->addWidget(m_client);
+    m_scroll->setWidget(m_client);
+    layout->addWidget(m_scroll);
 
     m_controls = std::make_unique<DialogControls>(m_client, MainDialogTemplate(), units);
+    PlaceLamps(*m_controls, m_client);
     m_display = std::make_unique<StatusDisplay>(*m_controls);
     m_status = m_controls->Get<QPushButton>(IDC_STATUS);
     m_record = m_controls->Get<QPushButton>(IDC_RECORD);
@@ -279,6 +333,45 @@ void CVX18DDlg::OnAcceleratorCommand(plat::UINT command) {
     QCoreApplication::postEvent(page, MakeKeyDown(key)); // the event queue owns the event
 }
 
+void CVX18DDlg::showEvent(QShowEvent* event) {
+    if (!event->spontaneous() && !m_bFitted) {
+        m_bFitted = true;
+        FitToScreen();
+    }
+    // The dialog places itself on the screen here, with the size now set.
+    QDialog::showEvent(event);
+}
+
+void CVX18DDlg::FitToScreen() {
+    const QSize natural = sizeHint();
+    setMaximumSize(natural);
+    const QScreen* screen = this->screen();
+    if (!screen) {
+        resize(natural);
+        return;
+    }
+    // The frame's extent is known once the window system has a window for
+    // it; a window manager that adds it later keeps the window on the
+    // screen itself.
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize room = screen->availableGeometry().size() -
+                       QSize(frame.left() + frame.right(), frame.top() + frame.bottom());
+    if (natural.width() <= room.width() && natural.height() <= room.height()) {
+        resize(natural);
+        return;
+    }
+    // Cut to the screen; where a scroll bar is needed, room for it is taken
+    // from the other direction while the screen has some.
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+    QSize size = natural.boundedTo(room);
+    if (size.height() < natural.height())
+        size.setWidth(std::min(natural.width() + bar, room.width()));
+    if (size.width() < natural.width())
+        size.setHeight(std::min(natural.height() + bar, room.height()));
+    setMaximumSize(natural + QSize(bar, bar));
+    resize(size);
+}
+
 int CVX18DDlg::DoModal() {
     OnInitDialog();
     const int result = exec();
@@ -465,17 +558,32 @@ void CVX18DDlg::OnRecordButton() {
     g_bRecording = 0;
     m_record->setChecked(false);
     m_strReportFile.clear();
+    ShowFileErrorBox(m_FileError);
+}
+
+void CVX18DDlg::ShowFileErrorBox(const FileError& error) {
     char text[64];
-    std::snprintf(text, sizeof text, "CFileException::%u", m_FileError.cause);
+    std::snprintf(text, sizeof text, "CFileException::%u", error.cause);
     plat::ShowMessageBox(text, "File Creation Error", plat::MB_OK | plat::MB_ICONERROR, BoxOwner());
 }
 
 void CVX18DDlg::AppendRecordSample() {
     const std::string line = FormatRecordLine(m_nSampleNumber, m_dRssiDbm[0], m_dRssiDbm[1]);
     FileError error;
-    if (!m_RecordFile.Write(line, error))
-        ReportFileExceptionCause(error); // the line is lost; the recording goes on
+    const RecordFile::AppendResult result = m_RecordFile.Append(line, error);
     ++m_nSampleNumber;
+    if (result == RecordFile::AppendResult::written)
+        return;
+    ReportFileExceptionCause(error);
+    if (result == RecordFile::AppendResult::lost)
+        return; // the line is lost; the recording goes on
+    // Part of the line is stuck at the end of the file, and every line
+    // written after it would join it: the recording ends here. No poll
+    // writes while the box is up.
+    g_bRecording = 0;
+    m_RecordFile.Close();
+    ShowFileErrorBox(error);
+    StopRecording();
 }
 
 void CVX18DDlg::CloseRecordFile() {

@@ -21,6 +21,7 @@
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QScrollArea;
 class QSpinBox;
 class QTabWidget;
 
@@ -114,24 +115,34 @@ public:
     const std::string& ReportFile() const { return m_strReportFile; }
     bool RecordFileOpen() const { return m_RecordFile.IsOpen(); }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
+    // The template's size is the window's natural size; on a smaller
+    // screen the window takes the available area and its content scrolls.
+    void FitToScreen();
     plat::LRESULT OnPing();
     plat::LRESULT OnRegistryError(plat::DWORD errorCode);
     void OnAcceleratorCommand(plat::UINT command);
     void CreatePages();
     QWidget* PageWindow(plat::UINT page) const;
     const void* BoxOwner() const { return static_cast<const QWidget*>(this); }
+    // The file error box: "CFileException::" and the failure's cause code.
+    void ShowFileErrorBox(const FileError& error);
 
     CVX18D3_Comm* m_pComm; // not owned
     int m_bOffline;
     plat::UINT m_nCurPage = kPageReceiver1;
     bool m_bInitialised = false;
     bool m_bDestroyed = false;
+    bool m_bFitted = false;
 
     // Controls, owned by their Qt parents.
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_systemMenu = nullptr;
-    QWidget* m_client = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_client = nullptr; // the controls, in m_scroll
     std::unique_ptr<DialogControls> m_controls;
     std::unique_ptr<StatusDisplay> m_display;
     QPushButton* m_status = nullptr;

@@ -25,22 +25,31 @@ bool RecordFile::Open(const std::string& path, FileError& error) {
     return true;
 }
 
-bool RecordFile::Write(std::string_view text, FileError& error) {
+RecordFile::AppendResult RecordFile::Append(std::string_view line, FileError& error) {
     if (m_fd < 0) {
         error = FileError{FileError::invalidFile, EBADF, m_path};
-        return false;
+        return AppendResult::lost;
     }
-    while (!text.empty()) {
-        const ssize_t written = ::write(m_fd, text.data(), text.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            error = FileError{FileCauseFromErrno(errno), errno, m_path};
-            return false;
+    const off_t start = ::lseek(m_fd, 0, SEEK_CUR);
+    std::size_t done = 0;
+    while (done < line.size()) {
+        const ssize_t written = ::write(m_fd, line.data() + done, line.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int cause = written < 0 ? errno : ENOSPC;
+            error = FileError{FileCauseFromErrno(cause), cause, m_path};
+            break;
         }
-        text.remove_prefix(static_cast<std::size_t>(written));
+        done += static_cast<std::size_t>(written);
     }
-    return true;
+    if (done == line.size())
+        return AppendResult::written;
+    if (done == 0)
+        return AppendResult::lost;
+    if (start >= 0 && ::ftruncate(m_fd, start) == 0 && ::lseek(m_fd, start, SEEK_SET) == start)
+        return AppendResult::lost;
+    return AppendResult::torn;
 }
 
 void RecordFile::Close() {

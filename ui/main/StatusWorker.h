@@ -5,7 +5,8 @@
 // the protocol object or a control.
 //
 // The process-wide values below are written by the user-interface thread and
-// read by the worker.
+// read by the worker. Writing one wakes the worker, which otherwise sleeps
+// until its next cycle is due.
 #pragma once
 
 #include "platform/MessageTarget.h"
@@ -23,12 +24,32 @@ namespace vx::ui {
 inline constexpr plat::UINT WM_STATUS_POLL = 1027;
 inline constexpr plat::UINT WM_AM_COUNTER_POLL = 1028;
 inline constexpr std::uint32_t kDefaultSamplesPerSecond = 10;
+// The worker thread's name, as process tools (top -H, ps -L) show it.
+inline constexpr const char* kStatusWorkerThreadName = "vx18d-status";
 
-extern std::atomic<int> g_bWorkerRun;                  // the worker keeps running
-extern std::atomic<int> g_bPolling;                    // status polling is on
+// Wakes the status worker so that it looks at the process-wide values again.
+void WakeStatusWorker();
+
+// A process-wide value the worker reads: an atomic whose every write (by
+// assignment or store) wakes the worker.
+template <class T> class WorkerValue : public std::atomic<T> {
+public:
+    constexpr WorkerValue(T value) noexcept : std::atomic<T>(value) {}
+    T operator=(T value) {
+        store(value);
+        return value;
+    }
+    void store(T value, std::memory_order order = std::memory_order_seq_cst) {
+        std::atomic<T>::store(value, order);
+        WakeStatusWorker();
+    }
+};
+
+extern WorkerValue<int> g_bWorkerRun;                  // the worker keeps running
+extern WorkerValue<int> g_bPolling;                    // status polling is on
 extern std::atomic<int> g_bRecording;                  // an RSSI recording is running
-extern std::atomic<plat::HWND> g_hMainWnd;             // the window that receives the poll messages
-extern std::atomic<std::uint32_t> g_nSamplesPerSecond; // poll cycles per second (low byte)
+extern WorkerValue<plat::HWND> g_hMainWnd;             // the window that receives the poll messages
+extern WorkerValue<std::uint32_t> g_nSamplesPerSecond; // poll cycles per second (low byte)
 
 // Puts the process-wide values back to their start values.
 void ResetStatusGlobals();
