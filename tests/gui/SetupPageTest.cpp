@@ -126,7 +126,6 @@ public:
         return m_breaks.at == std::vector<std::size_t>{Unit().Requests().size()};
     }
     bool NoBreak() { return m_breaks.at.empty(); }
-    const std::vector<std::size_t>& Breaks() { return m_breaks.at; }
     // The unit stops answering; the protocol gives up quickly.
     void Silence(int exchanges) {
         Comm().m_nTimeout = 40;
@@ -170,25 +169,30 @@ struct RangeFrame {
     bool operator==(const RangeFrame&) const = default;
 };
 
-RangeFrame FrameOf(SetupSession& s, int rx = 0) {
+RangeFrame FrameOf(QWidget& page) {
     // Enabled as the page leaves it; a hidden page is disabled as a whole.
-    auto on = [&](int id) { return s.Get<QWidget>(id, rx)->isEnabledTo(&s.Page(rx)); };
-    bool programmable = true;
-    for (int id :
-         {IDC_START_VOLTAGE_SPIN, IDC_END_VOLTAGE_SPIN, IDC_LOWER_DBM_SPIN, IDC_UPPER_DBM_SPIN,
-          IDC_START_VOLTAGE_EDIT, IDC_END_VOLTAGE_EDIT, IDC_LOWER_DBM_EDIT, IDC_UPPER_DBM_EDIT,
-          IDC_VOLTAGE_TO, IDC_DBM_TO, IDC_PROGRAMMABLE_SLOPE, IDC_START_VOLTAGE_LABEL,
-          IDC_END_VOLTAGE_LABEL, IDC_LOWER_DBM_LABEL, IDC_UPPER_DBM_LABEL, IDC_PROGRAMMABLE_SEND})
-        programmable = programmable && on(id);
-    return {{s.Checked(IDC_DEFAULT_RANGES, rx), s.Checked(IDC_PREDEFINED_RANGES, rx),
-             s.Checked(IDC_PROGRAMMABLE_RANGES, rx)},
-            on(IDC_DEFAULT_RANGES) && on(IDC_PREDEFINED_RANGES) && on(IDC_PROGRAMMABLE_RANGES),
-            s.Checked(IDC_AGC_ZERO, rx),
-            s.Text(IDC_AGC_ZERO, rx),
-            on(IDC_DEFAULT_VOLTAGES) && on(IDC_DEFAULT_DBM) && on(IDC_DEFAULT_SLOPE),
-            on(IDC_PREDEFINED_LIST) && on(IDC_PREDEFINED_DBM),
-            on(IDC_PREDEFINED_SLOPE),
-            programmable};
+    auto on = [&](std::initializer_list<int> ids) {
+        return std::all_of(ids.begin(), ids.end(), [&](int id) {
+            return vxtest::Control<QWidget>(page, id)->isEnabledTo(&page);
+        });
+    };
+    auto button = [&](int id) { return vxtest::Control<QPushButton>(page, id); };
+    return {{button(IDC_DEFAULT_RANGES)->isChecked(), button(IDC_PREDEFINED_RANGES)->isChecked(),
+             button(IDC_PROGRAMMABLE_RANGES)->isChecked()},
+            on({IDC_DEFAULT_RANGES, IDC_PREDEFINED_RANGES, IDC_PROGRAMMABLE_RANGES}),
+            button(IDC_AGC_ZERO)->isChecked(),
+            button(IDC_AGC_ZERO)->text(),
+            on({IDC_DEFAULT_VOLTAGES, IDC_DEFAULT_DBM, IDC_DEFAULT_SLOPE}),
+            on({IDC_PREDEFINED_LIST, IDC_PREDEFINED_DBM}),
+            on({IDC_PREDEFINED_SLOPE}),
+            on({IDC_START_VOLTAGE_SPIN, IDC_END_VOLTAGE_SPIN, IDC_LOWER_DBM_SPIN,
+                IDC_UPPER_DBM_SPIN, IDC_START_VOLTAGE_EDIT, IDC_END_VOLTAGE_EDIT,
+                IDC_LOWER_DBM_EDIT, IDC_UPPER_DBM_EDIT, IDC_VOLTAGE_TO, IDC_DBM_TO,
+                IDC_PROGRAMMABLE_SLOPE, IDC_START_VOLTAGE_LABEL, IDC_END_VOLTAGE_LABEL,
+                IDC_LOWER_DBM_LABEL, IDC_UPPER_DBM_LABEL, IDC_PROGRAMMABLE_SEND})};
+}
+RangeFrame FrameOf(SetupSession& s, int rx = 0) {
+    return FrameOf(s.Page(rx));
 }
 
 // What each mode shows.
@@ -294,21 +298,23 @@ private slots:
         QCOMPARE(s.Text(IDC_TUNING_EDIT, 1), QString("2250.5"));
         QCOMPARE(s.Text(IDC_BAND1_RANGE), QString("1435.0 - 1540.0 MHz"));
         QCOMPARE(s.Text(IDC_BAND4_RANGE), QString("2400.0 - 2500.0 MHz"));
-        QCOMPARE(Items(s.Get<QComboBox>(IDC_IF_BANDWIDTH_LIST)).size(), 8);
-        QCOMPARE(s.Get<QComboBox>(IDC_IF_BANDWIDTH_LIST)->currentText(), QString("4000"));
-        QCOMPARE(Items(s.Get<QComboBox>(IDC_VIDEO_FILTER_LIST)).size(), 7); // one slot empty
-        QCOMPARE(s.Get<QComboBox>(IDC_VIDEO_FILTER_LIST)->currentText(), QString("500"));
-        QCOMPARE(Items(s.Get<QComboBox>(IDC_AM_FILTER_LIST)).size(), 32);
-        QCOMPARE(s.Get<QComboBox>(IDC_AM_FILTER_LIST)->currentText(), QString("150"));
-        QCOMPARE(s.Get<QComboBox>(IDC_AGC_TIME_CONSTANT_LIST)->currentText(), QString("5.0 msecs"));
-        QCOMPARE(Items(s.Get<QComboBox>(IDC_SETUP_LIST)).first(), QString("   0"));
-        QCOMPARE(Items(s.Get<QComboBox>(IDC_SETUP_LIST)).last(), QString("   15"));
-        QCOMPARE(Items(s.Get<QComboBox>(IDC_PREDEFINED_LIST)).first(), QString("-4 V to  0 V"));
-        QCOMPARE(s.Get<QComboBox>(IDC_PREDEFINED_LIST)->currentText(), QString(" 0 V to -4 V"));
+        struct Shown {
+            int list;
+            int count;
+            const char* selected;
+        };
+        for (const Shown& list :
+             {Shown{IDC_IF_BANDWIDTH_LIST, 8, "4000"},
+              Shown{IDC_VIDEO_FILTER_LIST, 7, "500"}, // one slot empty
+              Shown{IDC_AM_FILTER_LIST, 32, "150"},
+              Shown{IDC_AGC_TIME_CONSTANT_LIST, 8, "5.0 msecs"}, Shown{IDC_SETUP_LIST, 16, "   0"},
+              Shown{IDC_PREDEFINED_LIST, 12, " 0 V to -4 V"}}) {
+            QCOMPARE(s.Get<QComboBox>(list.list)->count(), list.count);
+            QCOMPARE(s.Get<QComboBox>(list.list)->currentText(), QString(list.selected));
+        }
         QCOMPARE(s.Text(IDC_PREDEFINED_SLOPE), QString("-30.0 dBm/V"));
         for (int id : {IDC_AM_INVERSE, IDC_FM_POLARITY, IDC_TLM2, IDC_AGC_FREEZE})
             QVERIFY2(s.Checked(id), qPrintable(QString::number(id)));
-        QCOMPARE(s.Text(IDC_FM_POLARITY), QString("Inverted"));
         QCOMPARE(s.Text(IDC_TLM2), QString("Enabled"));
         QCOMPARE(s.Text(IDC_XDOUT_FRAME), QString("XDOUT"));
         // Video filters are fitted: the IF output mode is locked, yet shows the cache.
@@ -359,6 +365,9 @@ private slots:
             comm.m_nDagcEndVoltage[0] = row.end;
             QWidget parent;
             CVX18D_SetupDCn page(&comm, 5, 1, &parent); // 5 counts as the first receiver
+            QCOMPARE(FrameOf(page), kFrames[static_cast<int>(row.mode)]);
+            if (&row != rows)
+                continue;
             QCOMPARE(page.windowTitle(), QString("Setup Rcvr1"));
             QCOMPARE(vxtest::Control<QLabel>(page, IDC_RECEIVER_CAPTION)->text(),
                      QString("Receiver 1"));
@@ -369,13 +378,6 @@ private slots:
             // A DAGC control mode other than linear or constant marks neither.
             QVERIFY(!vxtest::Control<QPushButton>(page, IDC_DAGC_LINEAR)->isChecked());
             QVERIFY(!vxtest::Control<QPushButton>(page, IDC_DAGC_CONSTANT)->isChecked());
-            const auto mode = static_cast<std::size_t>(row.mode);
-            QCOMPARE(vxtest::Control<QPushButton>(page, IDC_AGC_ZERO)->text(),
-                     kFrames[mode].agcZeroCaption);
-            QCOMPARE(vxtest::Control<QPushButton>(page, IDC_PROGRAMMABLE_RANGES)->isChecked(),
-                     row.mode == DagcRangeMode::Programmable);
-            QCOMPARE(vxtest::Control<QPushButton>(page, IDC_DEFAULT_RANGES)->isChecked(),
-                     row.mode == DagcRangeMode::Default);
         }
         QTest::qWait(50);
         QCOMPARE(session.Unit().Requests().size(), std::size_t{0});
