@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include "platform/Clock.h"
+#include "sim/Packet.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,6 +10,27 @@ namespace vxbench {
 
 double LineSeconds(std::uint64_t bytes, std::uint32_t baud) {
     return static_cast<double>(bytes) * 10.0 / static_cast<double>(baud);
+}
+
+std::uint64_t ExchangeLineBytes(const std::vector<std::vector<std::uint8_t>>& requests) {
+    struct Reply {
+        sim::PacketType type;
+        std::uint64_t payload;
+    };
+    static constexpr Reply kReplies[] = {
+        {sim::kLinkTest, 0},          {sim::kStatusPoll, 9},    {sim::kShortCommand, 4},
+        {sim::kConfigurationWord, 0}, {sim::kFirmwareBlock, 0},
+    };
+    std::uint64_t bytes = 0;
+    for (const auto& request : requests) {
+        bytes += request.size() + sim::kHeaderSize;
+        for (const Reply& reply : kReplies) {
+            if (request.size() >= sim::kHeaderSize && request[2] == reply.type.first &&
+                request[3] == reply.type.second)
+                bytes += reply.payload;
+        }
+    }
+    return bytes;
 }
 
 Timing TimeRuns(int runs, const std::function<bool()>& op) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vxbench {
 
@@ -20,6 +21,11 @@ struct Timing {
     double meanSeconds = 0; // wall time per run
     double minSeconds = 0;
 };
+
+// Bytes on the line for these requests (as the simulated unit logs them)
+// and the unit's replies to them: each reply is the header and the fixed
+// payload of its packet type.
+std::uint64_t ExchangeLineBytes(const std::vector<std::vector<std::uint8_t>>& requests);
 
 // Runs op repeatedly (once untimed to warm up) and times each run.
 Timing TimeRuns(int runs, const std::function<bool()>& op);

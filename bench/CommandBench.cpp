@@ -11,19 +11,6 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
-
-// Bytes on the line for one ReadDeviceConfiguration, counted from the
-// requests the unit received (every reply to a short command is 10 bytes).
-std::uint64_t ConfigurationLineBytes(sim::SimulatedUnit& unit) {
-    std::uint64_t bytes = 0;
-    for (const auto& request : unit.Requests())
-        bytes += request.size() + 10;
-    return bytes;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     const std::size_t imageBytes = argc > 1 ? std::strtoul(argv[1], nullptr, 0) : 1048576;
     std::vector<vx::BYTE> image(imageBytes);
@@ -40,7 +27,7 @@ int main(int argc, char** argv) {
 
         link.Unit().ClearRequests();
         comm.ReadDeviceConfiguration(0);
-        const std::uint64_t configBytes = ConfigurationLineBytes(link.Unit());
+        const std::uint64_t configBytes = vxbench::ExchangeLineBytes(link.Unit().Requests());
         const std::size_t exchanges = link.Unit().Requests().size();
         auto config = vxbench::TimeRuns(3, [&] {
             comm.ReadDeviceConfiguration(0);

@@ -9,7 +9,6 @@ TabPage::TabPage(CVX18D3_Comm* comm, QWidget* parent) : QWidget(parent), m_pComm
 }
 
 void TabPage::OnKeyDown(plat::UINT virtualKey) {
-    m_keyDowns.push_back(virtualKey);
     if (const plat::UINT command = TranslateEnterSpace(virtualKey))
         OnCommand(command);
 }

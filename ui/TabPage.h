@@ -11,7 +11,6 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <vector>
 
 namespace vx {
 class CVX18D3_Comm;
@@ -32,9 +31,6 @@ public:
     // to it by the main window. Offers it to the accelerator table.
     virtual void OnKeyDown(plat::UINT virtualKey);
 
-    // Every key-down the page received, in order.
-    const std::vector<plat::UINT>& KeyDowns() const { return m_keyDowns; }
-
 protected:
     // Accelerator commands: 32771 for Enter, 32772 for Space.
     virtual void OnCommand(plat::UINT command);
@@ -50,7 +46,6 @@ protected:
     CVX18D3_Comm* m_pComm; // not owned
 
 private:
-    std::vector<plat::UINT> m_keyDowns;
     std::unique_ptr<DialogControls> m_controls;
 };
 

@@ -9,6 +9,7 @@
 #include "ui/main/StatusWorker.h"
 #include "ui/main/WindowMessageGate.h"
 #include "ui/setup/CVX18D_SetupDCn.h"
+#include "ui/setup/SetupPageTemplate.h"
 
 #include <QProgressBar>
 #include <QPushButton>
@@ -52,6 +53,19 @@ void ForceReadings(sim::SimulatedUnit& unit, int rx, std::uint16_t raw, std::uin
         m.ForceAmIndex(rx, amIndex);
         m.ForceFmDeviation(rx, fm);
     });
+}
+
+using ReadBackGroups = std::vector<int>;
+
+// The read-back groups the unit was asked for about one receiver, in order.
+ReadBackGroups ReadBacks(sim::SimulatedUnit& unit, int rx) {
+    ReadBackGroups groups;
+    for (const auto& request : unit.Requests()) {
+        if (request.size() == sim::kHeaderSize + 4 && request[2] == sim::kShortCommand.first &&
+            request[3] == sim::kShortCommand.second && request[6] == (0x90 | rx))
+            groups.push_back(request[7]);
+    }
+    return groups;
 }
 
 // Records what a worker sends, with the time it arrived.
@@ -204,21 +218,35 @@ private slots:
         QVERIFY(session.Ready());
         CVX18DDlg& dlg = session.Open();
         CVX18D_SetupDCn* page = dlg.SetupPage(0);
+        auto* agcZero = Control<QPushButton>(*page, setup::IDC_AGC_ZERO);
         QVERIFY(Shown(dlg, 3878) && !Shown(dlg, 3891));
+        QCOMPARE(agcZero->text(), QString("AGC Zero Off"));
+        sim::SimulatedUnit& unit = session.Unit();
+        unit.ClearRequests();
 
-        session.Unit().WithModel([](sim::UnitModel& m) { m.SetAgcZeroActive(0, true); });
-        QVERIFY(QTest::qWaitFor([&] { return page->AgcZeroChangedCount() == 1; }, 3000));
+        // The page re-reads its DAGC limits and voltages (read-back groups 3
+        // and 4) once per change, and shows AGC zero on.
+        unit.WithModel([](sim::UnitModel& m) { m.SetAgcZeroActive(0, true); });
+        QVERIFY(QTest::qWaitFor([&] { return ReadBacks(unit, 0) == ReadBackGroups{3, 4}; }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return agcZero->text() == "AGC Zero On"; }, 1000));
+        QVERIFY(agcZero->isChecked());
         QVERIFY(Shown(dlg, 3891) && !Shown(dlg, 3878));
         QCOMPARE(session.Comm().m_bAgcZero[0], 1);
-        session.Unit().ClearRequests();
+        const std::size_t polls = vxtest::CountRequests(unit, sim::kStatusPoll);
         QVERIFY(QTest::qWaitFor(
-            [&] { return vxtest::CountRequests(session.Unit(), sim::kStatusPoll) >= 3; }, 3000));
+            [&] { return vxtest::CountRequests(unit, sim::kStatusPoll) >= polls + 3; }, 3000));
         QTest::qWait(20);
-        QCOMPARE(page->AgcZeroChangedCount(), 1);
-        QCOMPARE(dlg.SetupPage(1)->AgcZeroChangedCount(), 0);
+        QCOMPARE(ReadBacks(unit, 0), (ReadBackGroups{3, 4}));
+        QVERIFY(ReadBacks(unit, 1).empty());
 
-        session.Unit().WithModel([](sim::UnitModel& m) { m.SetAgcZeroActive(0, false); });
-        QVERIFY(QTest::qWaitFor([&] { return page->AgcZeroChangedCount() == 2; }, 3000));
+        unit.WithModel([](sim::UnitModel& m) { m.SetAgcZeroActive(0, false); });
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return ReadBacks(unit, 0) == ReadBackGroups{3, 4, 3, 4};
+            },
+            3000));
+        QVERIFY(QTest::qWaitFor([&] { return agcZero->text() == "AGC Zero Off"; }, 1000));
+        QVERIFY(Control<QPushButton>(*page, setup::IDC_PROGRAMMABLE_RANGES)->isChecked());
         QVERIFY(Shown(dlg, 3878) && !Shown(dlg, 3891));
     }
 
