@@ -328,12 +328,20 @@ int CommandRunner::Record() {
         const std::uint32_t number = summary.samples + 1;
         const double rssi1 = sample.receivers[0].rssiDbm;
         const double rssi2 = sample.receivers[1].rssiDbm;
-        if (!file.Write(ui::FormatRecordLine(number, rssi1, rssi2), error)) {
-            // As the window: the line is lost, the recording goes on.
+        const auto written = file.Append(ui::FormatRecordLine(number, rssi1, rssi2), error);
+        if (written != ui::RecordFile::AppendResult::written) {
+            // As the window: a line the file did not take is lost and the
+            // recording goes on, unless part of it stayed in the file.
             ++lost;
             m_console.err << "vx18dctl: " << m_inv.file << ": sample " << number
                           << " not written: " << ui::FileCauseName(error.cause) << " ("
                           << std::strerror(static_cast<int>(error.osError)) << ")\n";
+            if (written == ui::RecordFile::AppendResult::torn) {
+                m_console.err << "vx18dctl: " << m_inv.file
+                              << ": part of the line could not be removed; recording stopped\n";
+                summary.samples = number;
+                break;
+            }
         }
         summary.samples = number;
         if (!sample.ok)
