@@ -26,6 +26,8 @@ struct FaultPlan {
 
     std::optional<int> answersLeft; // after this many answers the unit goes silent
 
+    int untouched = 0; // answers that go out as they are before the faults above apply
+
     bool Empty() const {
         return noAnswer == 0 && lateAnswers == 0 && shortReplies == 0 && surplusReplies == 0 &&
                wrongHeaders == 0 && !answersLeft;

@@ -52,6 +52,7 @@ public:
     void ArmSurplusBytes(std::vector<std::uint8_t> extra, int count = 1); // bytes after the reply
     void ArmWrongHeader(int count = 1); // reply with its packet-type byte (byte 2) inverted
     void StopAfter(int exchanges);      // answers that many more, then stays silent
+    void DelayFaults(int answers);      // the armed faults wait until that many answers went out
     void ClearFaults();
 
     // Every complete request packet received, in order of arrival.
