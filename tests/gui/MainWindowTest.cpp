@@ -68,8 +68,10 @@ private slots:
         QVERIFY(dlg.RefClkPage()->isVisible() && dlg.RefClkPage()->isEnabled());
         QVERIFY(!dlg.SetupPage(0)->isVisible() && !dlg.SetupPage(0)->isEnabled());
         QCOMPARE(dlg.RefClkPage()->RefreshCount(), 1);
+        vxtest::RecordedTones tones; // the communications page shows its link lamp with a tone
         QCOMPARE(SelectTab(dlg, 3), kPageComPort);
-        QCOMPARE(dlg.ComPortPage()->RefreshCount(), 1);
+        QCOMPARE(tones.Tones(), (std::vector<vxtest::RecordedTones::Tone>{{1000, 100}}));
+        QVERIFY(Control<QWidget>(*dlg.ComPortPage(), 1167)->isVisible());
         QCOMPARE(SelectTab(dlg, 1), kPageReceiver2);
         QCOMPARE(dlg.SetupPage(1)->RefreshCount(), 1);
 
