@@ -131,6 +131,7 @@ private slots:
         QVERIFY(list->itemData(list->currentIndex(), Qt::ToolTipRole)
                     .toString()
                     .startsWith(QString::fromStdString(session.Unit().SlavePath())));
+        QCOMPARE(list->toolTip(), list->itemData(list->currentIndex(), Qt::ToolTipRole).toString());
         QCOMPARE(Items(page, IDC_PARITY_LIST),
                  QStringList({"No parity", "Odd", "Even", "Mark", "Space"}));
         QCOMPARE(Items(page, IDC_BAUD_RATE_LIST).size(), 20);

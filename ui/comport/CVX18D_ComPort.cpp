@@ -38,14 +38,6 @@ void ShowPortError(const char* text) {
     plat::ShowMessageBox(text, kPortErrorTitle, plat::MB_OK | plat::MB_ICONERROR, nullptr);
 }
 
-template <class Table> int RowOfCode(const Table& table, plat::DWORD code) {
-    for (std::size_t row = 0; row < table.size(); ++row) {
-        if (table[row].code == code)
-            return static_cast<int>(row);
-    }
-    return -1;
-}
-
 int RowOfRate(plat::DWORD rate) {
     for (std::size_t row = 0; row < BaudRateTable.size(); ++row) {
         if (BaudRateTable[row].rate == rate)
@@ -118,6 +110,10 @@ void CVX18D_ComPort::FillLists() {
                                     Qt::ToolTipRole);
         }
     }
+    // The closed list tells which device the chosen name reaches, too.
+    connect(m_portList, &QComboBox::currentIndexChanged, this, [this](int row) {
+        m_portList->setToolTip(m_portList->itemData(row, Qt::ToolTipRole).toString());
+    });
     for (const BaudRateEntry& entry : BaudRateTable)
         m_baudList->addItem(QString::fromLatin1(entry.label));
     for (const CodeLabel& entry : ParityTable)
