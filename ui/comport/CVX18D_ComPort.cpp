@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 
 #include <algorithm>
 #include <cstdio>
@@ -36,6 +38,18 @@ constexpr const char* kPortErrorTitle = "Com Port Error";
 
 void ShowPortError(const char* text) {
     plat::ShowMessageBox(text, kPortErrorTitle, plat::MB_OK | plat::MB_ICONERROR, nullptr);
+}
+
+// The width a closed list needs to show its longest label whole.
+int WidthForLabels(const QComboBox& list) {
+    int text = 0;
+    for (int row = 0; row < list.count(); ++row)
+        text = std::max(text, list.fontMetrics().horizontalAdvance(list.itemText(row)));
+    QStyleOptionComboBox option;
+    option.initFrom(&list);
+    return list.style()
+        ->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(text, list.height()), &list)
+        .width();
 }
 
 int RowOfRate(plat::DWORD rate) {
@@ -132,11 +146,8 @@ void CVX18D_ComPort::FitListsToLabels() {
                                                {m_parityList, IDC_PARITY_NOTE},
                                                {m_stopBitsList, IDC_STOP_BITS_NOTE}};
     int width = 0;
-    for (const auto& [list, note] : rows) {
-        // Measured again from the labels now in the list.
-        list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-        width = std::max({width, list->width(), list->sizeHint().width()});
-    }
+    for (const auto& [list, note] : rows)
+        width = std::max({width, list->width(), WidthForLabels(*list)});
     for (const auto& [list, noteId] : rows) {
         QLabel* note = Item<QLabel>(noteId);
         const int gap = note->x() - list->geometry().right();

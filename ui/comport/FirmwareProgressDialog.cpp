@@ -8,10 +8,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vx::ui {
 namespace {
+
+const QString kSendingText = QStringLiteral("Sending the image to the unit...");
+const QString kCancellingText = QStringLiteral("Cancelling after the block being sent...");
+const QString kProgrammingText = QStringLiteral("The unit is programming the image: please wait.");
 
 QString Duration(std::int64_t seconds) {
     if (seconds < 60)
@@ -46,6 +51,10 @@ FirmwareProgressDialog::FirmwareProgressDialog(QWidget* parent) : QDialog(parent
     auto* layout = new QVBoxLayout(this);
     m_phase = new QLabel(this);
     m_phase->setObjectName(QStringLiteral("phase"));
+    // As wide as its longest text, so the window keeps its size from phase to phase.
+    for (const QString& text : {kSendingText, kCancellingText, kProgrammingText})
+        m_phase->setMinimumWidth(
+            std::max(m_phase->minimumWidth(), m_phase->fontMetrics().horizontalAdvance(text)));
     layout->addWidget(m_phase);
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("progress"));
@@ -80,9 +89,7 @@ void FirmwareProgressDialog::ShowProgress(const vx::FirmwareProgress& progress) 
     m_bytes->setText(QStringLiteral("%1 of %2").arg(progress.bytesSent).arg(progress.bytesTotal));
 
     if (sending) {
-        m_phase->setText(m_cancelRequested
-                             ? QStringLiteral("Cancelling after the block being sent...")
-                             : QStringLiteral("Sending the image to the unit..."));
+        m_phase->setText(m_cancelRequested ? kCancellingText : kSendingText);
         m_bar->setRange(0, static_cast<int>(progress.blocksTotal));
         m_bar->setValue(static_cast<int>(progress.blocksSent));
         if (progress.bytesSent == 0 || progress.elapsedMs <= 0) {
@@ -100,7 +107,7 @@ void FirmwareProgressDialog::ShowProgress(const vx::FirmwareProgress& progress) 
         return;
     }
 
-    m_phase->setText(QStringLiteral("The unit is programming the image: please wait."));
+    m_phase->setText(kProgrammingText);
     m_bar->setRange(0, kProgrammingWaitSteps);
     m_bar->setValue(progress.waitStepsDone);
     m_rate->setText(QStringLiteral("-"));
@@ -120,7 +127,7 @@ void FirmwareProgressDialog::reject() {
         return;
     m_cancelRequested = true;
     m_cancel->setEnabled(false);
-    m_phase->setText(QStringLiteral("Cancelling after the block being sent..."));
+    m_phase->setText(kCancellingText);
     emit CancelRequested();
 }
 
