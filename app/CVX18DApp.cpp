@@ -71,26 +71,17 @@ BOOL CVX18DApp::InitInstance() {
 }
 
 BOOL CVX18DApp::LoadRegistrySettings() {
-    HKEY key = nullptr;
-    DWORD disposition = 0;
-    LONG error = RegCreateKeyEx(HKEY_LOCAL_MACHINE, SettingsKeyPath().c_str(), 0, nullptr,
-                                REG_OPTION_NON_VOLATILE, KEY_READ, nullptr, &key, &disposition);
-    if (error != ERROR_SUCCESS) {
-        ShowRegistryError("RegCreateKeyEx()", static_cast<DWORD>(error));
+    HKEY key = OpenSettingsKey(KEY_READ);
+    if (!key)
         return FALSE;
-    }
-    if (!key) {
-        ShowRegistryBox("hAppKey is NULL");
-        return FALSE;
-    }
 
     // COM_PORT: text of at most 260 bytes.
     {
         char buffer[261] = {};
         DWORD type = 0;
         DWORD count = 260;
-        error = RegQueryValueEx(key, kValueComPort, nullptr, &type, reinterpret_cast<BYTE*>(buffer),
-                                &count);
+        const LONG error = RegQueryValueEx(key, kValueComPort, nullptr, &type,
+                                           reinterpret_cast<BYTE*>(buffer), &count);
         if (error == ERROR_SUCCESS) {
             if (type == REG_SZ && count <= 260) {
                 m_strComPort = buffer;
@@ -142,12 +133,7 @@ BOOL CVX18DApp::LoadRegistrySettings() {
     });
     m_dwTimeout = readDword(kValueTimeout, 1000, [](DWORD) {});
 
-    error = RegCloseKey(key);
-    if (error != ERROR_SUCCESS) {
-        ShowRegistryError("RegCloseKey()", static_cast<DWORD>(error));
-        return FALSE;
-    }
-    return TRUE;
+    return CloseSettingsKey(key);
 }
 
 } // namespace vx

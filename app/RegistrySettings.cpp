@@ -23,6 +23,30 @@ void ShowRegistryError(const std::string& operation, plat::DWORD code) {
     ShowRegistryBox(plat::TrimRight(operation + meaning));
 }
 
+plat::HKEY OpenSettingsKey(plat::REGSAM access) {
+    plat::HKEY key = nullptr;
+    plat::DWORD disposition = 0;
+    const plat::LONG error =
+        plat::RegCreateKeyEx(plat::HKEY_LOCAL_MACHINE, SettingsKeyPath().c_str(), 0, nullptr,
+                             plat::REG_OPTION_NON_VOLATILE, access, nullptr, &key, &disposition);
+    if (error != plat::ERROR_SUCCESS) {
+        ShowRegistryError("RegCreateKeyEx()", static_cast<plat::DWORD>(error));
+        return nullptr;
+    }
+    if (!key)
+        ShowRegistryBox("hAppKey is NULL");
+    return key;
+}
+
+plat::BOOL CloseSettingsKey(plat::HKEY key) {
+    const plat::LONG error = plat::RegCloseKey(key);
+    if (error != plat::ERROR_SUCCESS) {
+        ShowRegistryError("RegCloseKey()", static_cast<plat::DWORD>(error));
+        return plat::FALSE;
+    }
+    return plat::TRUE;
+}
+
 bool DwordQuery::IsDword() const {
     return type == plat::REG_DWORD && count == 4;
 }

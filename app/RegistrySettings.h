@@ -31,6 +31,14 @@ void ShowRegistryError(const std::string& operation, plat::DWORD code);
 // Shows a plain "Registry Error" box with the error icon and no owner.
 void ShowRegistryBox(const std::string& text);
 
+// Opens (creating when missing) the settings key for the access asked
+// (KEY_READ or KEY_WRITE). A failure is reported ("RegCreateKeyEx()" with
+// its code, or the box "hAppKey is NULL") and gives null.
+plat::RegistryKey* OpenSettingsKey(plat::DWORD access);
+
+// Closes the key; a failure is reported ("RegCloseKey()") and gives FALSE.
+plat::BOOL CloseSettingsKey(plat::RegistryKey* key);
+
 // One REG_DWORD query into a zeroed 4-byte buffer.
 struct DwordQuery {
     plat::LONG error = 0;

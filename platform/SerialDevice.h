@@ -58,7 +58,8 @@ inline constexpr DWORD PURGE_RXCLEAR = 0x0008;
 BOOL PurgeComm(HANDLE handle, DWORD flags);
 
 // Fills config with the default settings of the named port ("COM3"); FALSE
-// when the name reaches no serial device.
+// when the name reaches no serial device (see PortProbe.h). The device is
+// not opened.
 BOOL GetDefaultCommConfig(const char* name, COMMCONFIG* config, DWORD* size);
 
 } // namespace plat

@@ -34,6 +34,13 @@ ShapedReply ApplyFaults(FaultPlan& plan, std::vector<std::uint8_t> reply,
         out.silent = true;
         return out;
     }
+    if (Take(plan.untouched)) {
+        if (plan.answersLeft) {
+            --*plan.answersLeft;
+        }
+        out.bytes = std::move(reply);
+        return out;
+    }
     if (Take(plan.noAnswer)) {
         out.silent = true;
         return out;

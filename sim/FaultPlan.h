@@ -40,6 +40,8 @@ struct FaultPlan {
 
     std::optional<int> answersLeft; // after this many answers the unit goes silent
 
+    int untouched = 0; // answers that go out as they are before the faults above apply
+
     bool Empty() const {
         return noAnswer == 0 && lateAnswers == 0 && shortReplies == 0 && surplusReplies == 0 &&
                wrongHeaders == 0 && corruptReplies == 0 && replays == 0 && garbageReplies == 0 &&

@@ -262,6 +262,11 @@ void SimulatedUnit::StopAfter(int exchanges) {
     faults_.answersLeft = exchanges;
 }
 
+void SimulatedUnit::DelayFaults(int answers) {
+    std::lock_guard<std::mutex> lock(faultMutex_);
+    faults_.untouched = answers;
+}
+
 void SimulatedUnit::ClearFaults() {
     std::lock_guard<std::mutex> lock(faultMutex_);
     faults_ = FaultPlan{};

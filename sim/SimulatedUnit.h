@@ -60,6 +60,7 @@ public:
     // Calls arm before every `every`-th exchange that gets an answer, for as
     // long as the unit runs, so that a fault keeps coming back.
     void AddRecurringFault(int every, std::function<void(SimulatedUnit&)> arm);
+    void DelayFaults(int answers); // the armed faults wait until that many answers went out
     void ClearFaults(); // also the recurring ones
 
     // Every complete request packet received, in order of arrival.

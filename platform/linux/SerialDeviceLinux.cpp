@@ -16,6 +16,7 @@
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
 #include "platform/PortNames.h"
+#include "platform/PortProbe.h"
 #include "platform/linux/LineSettings.h"
 #include "platform/linux/Termios2.h"
 
@@ -30,7 +31,6 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -435,9 +435,9 @@ BOOL GetDefaultCommConfig(const char* name, COMMCONFIG* config, DWORD* size) {
         *size = 52;
         return Fail(ERROR_INSUFFICIENT_BUFFER);
     }
-    auto devicePath = ResolvePortName(name);
-    struct stat st {};
-    if (!devicePath || ::stat(devicePath->c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
+    // Only what the system knows about the device: a port is never opened
+    // to learn its defaults.
+    if (!ProbeSerialPort(name))
         return Fail(ERROR_FILE_NOT_FOUND);
     *config = COMMCONFIG{};
     config->dwSize = 52;

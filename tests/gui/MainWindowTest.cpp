@@ -131,8 +131,10 @@ private slots:
         // Its refresh read the historical ranges and showed them.
         QCOMPARE(vxtest::CountRequests(session.Unit(), sim::kShortCommand, 0xC8), std::size_t{6});
         QCOMPARE(Control<QLabel>(*dlg.RefClkPage(), 2027)->text(), QString("52 \u00B0C"));
+        vxtest::RecordedTones tones; // the communications page shows its link lamp with a tone
         QCOMPARE(SelectTab(dlg, 3), kPageComPort);
-        QCOMPARE(dlg.ComPortPage()->RefreshCount(), 1);
+        QCOMPARE(tones.Tones(), (std::vector<vxtest::RecordedTones::Tone>{{1000, 100}}));
+        QVERIFY(Control<QWidget>(*dlg.ComPortPage(), 1167)->isVisible());
         QCOMPARE(SelectTab(dlg, 1), kPageReceiver2);
         QVERIFY(AveragingShown(*dlg.SetupPage(1)));
 

@@ -544,4 +544,17 @@ TEST(SimFaultPlan, SilenceAndStopAfter) {
     EXPECT_TRUE(sim::ApplyFaults(plan, reply).silent);
 }
 
+TEST(SimFaultPlan, DelayedFaultsHitTheExchangeAfterTheUntouchedOnes) {
+    const Bytes reply{0x27, 0x00, 0x20, 0x10, 0x00, 0x00};
+    sim::FaultPlan plan;
+    plan.untouched = 2;
+    plan.noAnswer = 1;
+    plan.answersLeft = 3;
+    EXPECT_EQ(sim::ApplyFaults(plan, reply).bytes, reply);
+    EXPECT_EQ(sim::ApplyFaults(plan, reply).bytes, reply);
+    EXPECT_TRUE(sim::ApplyFaults(plan, reply).silent);
+    EXPECT_EQ(sim::ApplyFaults(plan, reply).bytes, reply); // the third answer
+    EXPECT_TRUE(sim::ApplyFaults(plan, reply).silent);
+}
+
 } // namespace

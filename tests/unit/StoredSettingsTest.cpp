@@ -2,6 +2,7 @@
 // report unusable values, and a settings file that cannot be read.
 #include "app/CVX18DApp.h"
 #include "app/RegistrySettings.h"
+#include "app/SerialSettingsStore.h"
 #include "platform/Registry.h"
 #include "support/TestSupport.h"
 
@@ -121,4 +122,20 @@ TEST_F(StoredSettingsTest, UnreadableSettingsFileIsReportedAndLeftAlone) {
     std::string first;
     std::getline(file, first);
     EXPECT_EQ(first, "this is not a settings file");
+}
+
+TEST_F(StoredSettingsTest, SavedSerialSettingsAreWhatTheNextStartReads) {
+    EXPECT_TRUE(SaveSerialSettings({"COM12", 921600, 2, 2, 250}));
+    EXPECT_TRUE(app.LoadRegistrySettings());
+    EXPECT_EQ(app.m_strComPort, "COM12");
+    EXPECT_EQ(app.m_dwBaudRate, 921600u);
+    EXPECT_EQ(app.m_dwParity, 2u);
+    EXPECT_EQ(app.m_dwStopBits, 2u);
+    EXPECT_EQ(app.m_dwTimeout, 250u);
+
+    // A store that cannot be opened: one report, nothing written.
+    std::ofstream(plat::RegistryFile()) << "[unterminated\n";
+    EXPECT_FALSE(SaveSerialSettings({"COM3", 57600, 0, 0, 1000}));
+    EXPECT_EQ(BoxTexts().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text.rfind("RegCreateKeyEx() returned:1009, Meaning: ", 0), 0u);
 }

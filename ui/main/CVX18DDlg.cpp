@@ -253,7 +253,7 @@ void CVX18DDlg::CreatePages() {
     }
     m_pRefClkPage = new CVX18D_RefClk(m_pComm, m_bOffline, m_client);
     place(m_pRefClkPage);
-    m_pComPortPage = new CVX18D_ComPort(m_pComm, m_client);
+    m_pComPortPage = new CVX18D_ComPort(m_pComm, m_client, m_gate.get());
     place(m_pComPortPage);
 }
 
