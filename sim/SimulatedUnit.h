@@ -61,7 +61,7 @@ public:
     // long as the unit runs, so that a fault keeps coming back.
     void AddRecurringFault(int every, std::function<void(SimulatedUnit&)> arm);
     void DelayFaults(int answers); // the armed faults wait until that many answers went out
-    void ClearFaults(); // also the recurring ones
+    void ClearFaults();            // also the recurring ones
 
     // Every complete request packet received, in order of arrival.
     std::vector<std::vector<std::uint8_t>> Requests() const;
