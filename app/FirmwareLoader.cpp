@@ -96,7 +96,28 @@ bool ReadImage(const std::string& path, std::vector<std::uint8_t>& image,
     return true;
 }
 
+// ReadImage, and an empty image refused. True when there are blocks to send.
+bool ReadBlocks(const std::string& path, std::vector<std::uint8_t>& image,
+                FirmwareLoadOutcome& outcome) {
+    if (!ReadImage(path, image, outcome))
+        return false;
+    if (image.empty()) {
+        Fail(outcome, FirmwareResult::EmptyImage);
+        return false;
+    }
+    outcome.blocksTotal = (image.size() + kFirmwareBlockSize - 1) / kFirmwareBlockSize;
+    return true;
+}
+
 } // namespace
+
+FirmwareLoadOutcome FirmwareLoader::CheckImage(const std::string& path) {
+    FirmwareLoadOutcome outcome;
+    std::vector<std::uint8_t> image;
+    if (ReadBlocks(path, image, outcome))
+        outcome.result = FirmwareResult::Done;
+    return outcome;
+}
 
 FirmwareLoader::Timing FirmwareLoader::SystemTiming() {
     return Timing{[](std::uint32_t milliseconds) { plat::Sleep(milliseconds); }, plat::TickMs};
@@ -120,12 +141,9 @@ FirmwareLoadOutcome FirmwareLoader::Load(const std::string& path, const Progress
 
     FirmwareLoadOutcome outcome;
     std::vector<std::uint8_t> image;
-    if (!ReadImage(path, image, outcome))
+    if (!ReadBlocks(path, image, outcome))
         return outcome;
-    if (image.empty())
-        return Fail(outcome, FirmwareResult::EmptyImage);
 
-    outcome.blocksTotal = (image.size() + kFirmwareBlockSize - 1) / kFirmwareBlockSize;
     FirmwareProgress state;
     state.blocksTotal = outcome.blocksTotal;
     state.bytesTotal = image.size();

@@ -99,6 +99,12 @@ public:
 
     explicit FirmwareLoader(CVX18D3_Comm& comm, Timing timing = SystemTiming());
 
+    // Opens, measures and reads the image as Load does, and sends nothing:
+    // Done (with fileLength and blocksTotal) when Load would go on to send
+    // it, otherwise the outcome Load would end with. Lets a front end refuse
+    // an unusable file before it talks to the unit.
+    static FirmwareLoadOutcome CheckImage(const std::string& path);
+
     // Runs one whole load of the file at path (a path in the file system's
     // encoding). progress, when set, is called on the calling thread: once
     // before the first block, after every accepted block, once right after

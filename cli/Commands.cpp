@@ -2,7 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/ExitStatus.h"
-#include "cli/FirmwareTransfer.h"
+#include "cli/FirmwareImageText.h"
 #include "cli/JsonOutput.h"
 #include "cli/Pacer.h"
 #include "cli/ProgressLine.h"
@@ -14,6 +14,7 @@
 #include "ui/main/RecordFile.h"
 #include "ui/main/StatusFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -42,7 +43,7 @@ private:
     int Set(std::vector<ReceiverAction> actions);
     int Unit(std::vector<UnitAction> actions);
     int Record();
-    int Flash(const std::vector<std::uint8_t>& image);
+    int Flash(const FirmwareLoadOutcome& image);
 
     void Open();
     void RequireLink();
@@ -158,7 +159,7 @@ int CommandRunner::Run() {
     // Everything that can be checked without the unit is checked first.
     std::vector<ReceiverAction> receiverActions;
     std::vector<UnitAction> unitActions;
-    std::vector<std::uint8_t> image;
+    FirmwareLoadOutcome image;
     if (m_inv.command == Command::Set) {
         for (const std::string& setting : m_inv.settings)
             receiverActions.push_back(ParseReceiverSetting(setting));
@@ -166,7 +167,9 @@ int CommandRunner::Run() {
         for (const std::string& setting : m_inv.settings)
             unitActions.push_back(ParseUnitSetting(setting));
     } else if (m_inv.command == Command::Flash) {
-        image = FirmwareTransfer::ReadImage(m_inv.file);
+        image = FirmwareLoader::CheckImage(m_inv.file);
+        if (!image.Succeeded())
+            throw UsageError(FirmwareImageProblem(m_inv.file, image));
     }
 
     Open();
@@ -359,7 +362,7 @@ int CommandRunner::Record() {
     return lost != 0 ? kExitUnitFailed : kExitSuccess;
 }
 
-int CommandRunner::Flash(const std::vector<std::uint8_t>& image) {
+int CommandRunner::Flash(const FirmwareLoadOutcome& image) {
     RequireLink();
     CVX18D3_Comm& comm = m_link->Comm();
     // What the communications page knows before it offers the load.
@@ -372,47 +375,76 @@ int CommandRunner::Flash(const std::vector<std::uint8_t>& image) {
     RequireAnswers("asking the unit what it is");
     m_link->Port().GiveUpAfterSilence(false); // a refused block ends the transfer by itself
 
+    // Ctrl-C stops the transfer between blocks (the loader's cancel) and cuts
+    // the programming wait short: the unit goes on programming by itself,
+    // vx18dctl only stops waiting for it.
+    FirmwareLoader::Timing timing = m_console.firmwareTiming;
+    const auto sleep = timing.sleep ? timing.sleep : FirmwareLoader::SystemTiming().sleep;
+    bool waitCutShort = false;
+    timing.sleep = [&](std::uint32_t milliseconds) {
+        constexpr std::uint32_t kSlice = 100; // a Ctrl-C is seen within a tenth of a second
+        for (std::uint32_t slept = 0; slept < milliseconds; slept += kSlice) {
+            if (StopRequested()) {
+                waitCutShort = true;
+                return;
+            }
+            sleep(std::min(kSlice, milliseconds - slept));
+        }
+    };
+
+    ProgressLine progress(m_console.err, m_console.errIsTerminal,
+                          static_cast<std::uint32_t>(image.blocksTotal), image.fileLength);
+    auto show = [&](const FirmwareProgress& state) {
+        if (state.phase == FirmwarePhase::Sending && state.blocksSent != 0)
+            progress.Update(static_cast<std::uint32_t>(state.blocksSent), state.bytesSent);
+        else if (state.phase == FirmwarePhase::Programming && !waitCutShort &&
+                 state.waitStepsDone < kProgrammingWaitSteps)
+            progress.Programming(
+                static_cast<unsigned>(kProgrammingWaitSteps - state.waitStepsDone));
+    };
+    const FirmwareLoadOutcome outcome =
+        FirmwareLoader(comm, timing).Load(m_inv.file, show, StopFlag());
+    progress.Finish();
+    comm.MarkTraceBreak();
+
+    // The file was read once before the port was opened; it may since have changed.
+    const std::string fileProblem = FirmwareImageProblem(m_inv.file, outcome);
+    if (!fileProblem.empty())
+        throw UsageError(fileProblem);
+
+    const bool committed = outcome.Succeeded();
+    const bool interrupted = outcome.result == FirmwareResult::Cancelled || waitCutShort;
+    // Every block was answered, so an exchange left unanswered is the commit's.
+    const bool commitAnswered = committed && m_link->Port().Unanswered() == 0;
+    const bool done = commitAnswered && !interrupted;
+
     FlashReport report;
     report.file = m_inv.file;
-    report.bytes = image.size();
-    ProgressLine progress(m_console.err, m_console.errIsTerminal,
-                          static_cast<std::uint32_t>((image.size() + 127) / 128), image.size());
-    FirmwareTransfer::Hooks hooks;
-    hooks.progress = [&](std::uint32_t blocks, std::uint64_t bytes) {
-        progress.Update(blocks, bytes);
-    };
-    hooks.programming = [&](unsigned left) { progress.Programming(left); };
-    hooks.sleepOneSecond = m_console.programmingSecond;
-    hooks.stop = &StopFlag();
-    const FirmwareTransfer::Result result = FirmwareTransfer::Load(comm, image, hooks);
-    progress.Finish();
-
-    report.blocks = result.blocks;
-    report.blocksSent = result.blocksSent;
-    report.committed = result.committed;
-    report.interrupted = result.interrupted;
-    const bool done = result.committed && result.commitAnswered && result.waited;
+    report.bytes = outcome.fileLength;
+    report.blocks = static_cast<std::uint32_t>(outcome.blocksTotal);
+    report.blocksSent = static_cast<std::uint32_t>(outcome.blocksSent);
+    report.committed = committed;
+    report.interrupted = interrupted;
     report.result = done ? "DSP Flash Operation Done" : "Serial Port Error";
-    if (result.interrupted && !result.committed)
+    if (interrupted && !committed)
         report.result = "interrupted; the image was not committed";
-    else if (result.interrupted)
+    else if (interrupted)
         report.result = "interrupted during the programming wait";
     m_output.Flash(report);
 
-    if (result.interrupted) {
-        m_console.err << (result.committed
-                              ? "vx18dctl: stopped while the unit programs the image; leave it "
-                                "powered for a minute\n"
-                              : "vx18dctl: stopped; the unit was not asked to program the "
-                                "image\n");
+    if (interrupted) {
+        m_console.err << (committed ? "vx18dctl: stopped while the unit programs the image; leave "
+                                      "it powered for a minute\n"
+                                    : "vx18dctl: stopped; the unit was not asked to program the "
+                                      "image\n");
         return kExitInterrupted;
     }
     if (!done) {
         m_console.err << "vx18dctl: Serial Port Error: "
-                      << (result.committed
+                      << (committed
                               ? "the unit did not answer the commit"
-                              : "the unit refused block " + std::to_string(result.blocksSent + 1) +
-                                    " of " + std::to_string(result.blocks) +
+                              : "the unit refused block " + std::to_string(outcome.blocksSent + 1) +
+                                    " of " + std::to_string(outcome.blocksTotal) +
                                     "; nothing was committed")
                       << '\n';
         return kExitUnitFailed;

@@ -3,7 +3,8 @@
 // test process.
 #pragma once
 
-#include <functional>
+#include "app/FirmwareLoader.h"
+
 #include <ostream>
 
 namespace vx::cli {
@@ -12,9 +13,9 @@ struct Console {
     std::ostream& out;
     std::ostream& err;
     bool errIsTerminal = false; // the firmware progress line rewrites itself on a terminal
-    // One second of the unit's programming wait after a firmware commit;
-    // empty sleeps for real (tests make it pass at once).
-    std::function<void()> programmingSecond;
+    // How a firmware load waits for the unit to program the image; empty
+    // members use the system's sleep and clock (tests make the wait pass at once).
+    FirmwareLoader::Timing firmwareTiming;
 };
 
 // Runs one command line; returns the exit status.

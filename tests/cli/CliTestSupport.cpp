@@ -42,11 +42,14 @@ CliResult CliSession::RunPlain(const std::vector<std::string>& args) {
     std::ostringstream out;
     std::ostringstream err;
     CliResult result;
-    vx::cli::Console console{out, err, false, [&result] { ++result.programmingSeconds; }};
+    vx::cli::Console console{out, err, false, {}};
+    std::uint64_t programmingMs = 0;
+    console.firmwareTiming.sleep = [&programmingMs](std::uint32_t ms) { programmingMs += ms; };
     vx::cli::StopFlag() = false;
     result.status = vx::cli::Run(static_cast<int>(argv.size()), argv.data(), console);
     result.out = out.str();
     result.err = err.str();
+    result.programmingSeconds = static_cast<int>(programmingMs / 1000);
     return result;
 }
 

@@ -14,15 +14,6 @@ using namespace vxtest::traffic;
 
 namespace {
 
-// Receiver 1 of the simulated unit at power-up, as its page reads it back.
-ConfigWord Receiver1AtPowerUp() {
-    ConfigWord w;
-    w.ifBandwidth = 3;
-    w.amFilter = 31;
-    w.frequencyHz = 1'450'000'000;
-    return w;
-}
-
 // What every command that changes a receiver reads first.
 Sequence SetPrelude(unsigned rx) {
     return LinkTest() + WindowStartUp() + SetupPageInit(rx, false) + StatusCycle({});
@@ -91,7 +82,7 @@ TEST(CliTraffic, FrequencyGoesOutInTheWholeWordWithTheShownAmGain) {
 
     CliResult set = session.Run({"--json", "set", "1", "freq=2250.5MHz"});
     ASSERT_EQ(set.status, 0) << set.err;
-    ConfigWord word = Receiver1AtPowerUp();
+    ConfigWord word = PowerUpWord(0);
     word.internalReference = true;
     word.frequencyHz = 2'250'500'000;
     EXPECT_EQ(Difference(session.Requests(),
@@ -164,7 +155,7 @@ TEST(CliTraffic, UnitSettingsReadThePageFirstAndBuildWordsFromTheUnitsState) {
                         SetupPageInit(1, true) + RefClkPageInit(true) + StatusCycle({}) +
                         RefreshFromUnit(false, false);
     expected += WriteSwitches(0x2085);
-    ConfigWord word = Receiver1AtPowerUp();
+    ConfigWord word = PowerUpWord(0);
     word.internalReference = true;
     expected += ConfigurationWord(0, word); // the internal reference rides in receiver 1's word
     expected += Attenuators(0xC1, {5, false, false}, {10, true, true}, 0);

@@ -6,6 +6,7 @@
 #include "GuiTestSupport.h"
 
 #include "protocol/CVX18D3_Comm.h"
+#include "support/ExpectedTraffic.h"
 #include "ui/NumberText.h"
 #include "ui/UpDownControl.h"
 #include "ui/main/MainDialogTemplate.h"
@@ -37,6 +38,8 @@ using namespace vx::ui::setup;
 using RecordedTone = vxtest::RecordedTones::Tone;
 using Tones = std::vector<RecordedTone>;
 using Bytes = std::vector<std::uint8_t>;
+namespace traffic = vxtest::traffic;
+using vxtest::traffic::operator+;
 
 namespace {
 
@@ -276,21 +279,18 @@ private slots:
         });
         QVERIFY(s.Ready());
 
-        // Groups 0 to 5 of each receiver in turn, each receiver's followed by a trace break.
-        std::vector<Bytes> readBacks;
-        for (std::size_t i = 0; i < s.opening.size(); ++i) {
-            const Bytes& r = s.opening[i];
-            if (r[2] != 0x01 || (r[6] & 0xFE) != 0x90)
-                continue;
-            readBacks.emplace_back(r.begin() + 6, r.end());
-            if (r[7] == 5)
-                QVERIFY(std::count(s.openingBreaks.begin(), s.openingBreaks.end(), i + 1) == 1);
-        }
-        std::vector<Bytes> expected;
-        for (int rx : {0, 1})
-            for (int group = 0; group < 6; ++group)
-                expected.push_back(Short(0x90 | rx, group));
-        QCOMPARE(readBacks, expected);
+        // The configuration, then groups 0 to 5 of each receiver in turn, each
+        // receiver's followed by a trace break.
+        using namespace vxtest::traffic;
+        const Sequence first = WindowStartUp() + SetupPageInit(0, false);
+        const Sequence second = SetupPageInit(1, true);
+        QVERIFY(s.opening.size() >= first.size() + second.size());
+        QCOMPARE(Difference(
+                     Sequence(s.opening.begin(), s.opening.begin() + first.size() + second.size()),
+                     first + second),
+                 std::string());
+        for (std::size_t end : {first.size(), first.size() + second.size()})
+            QCOMPARE(std::count(s.openingBreaks.begin(), s.openingBreaks.end(), end), 1);
 
         QCOMPARE(s.Page(0).windowTitle(), QString("Setup Rcvr1"));
         QCOMPARE(s.Text(IDC_RECEIVER_CAPTION, 1), QString("Receiver 2"));
@@ -412,12 +412,12 @@ private slots:
             s.Get<QLineEdit>(IDC_AM_GAIN_EDIT)->setText(row.gain);
             s.Reset();
             s.Get<QPushButton>(IDC_TUNING_SEND)->click();
-            const std::vector<Bytes> words = s.Words();
-            QCOMPARE(words.size(), std::size_t{1});
-            QCOMPARE(words[0][0] & 1, 0);
-            QCOMPARE(words[0][5], std::uint8_t(row.hz % 1000000 / 10000));
-            QCOMPARE(words[0][6] | words[0][7] << 8, int(row.hz / 1000000));
-            QCOMPARE(s.Shorts(), std::vector<Bytes>{Short(0x68, 3, row.gainSent)});
+            traffic::ConfigWord word = traffic::PowerUpWord(0);
+            word.frequencyHz = row.hz;
+            QCOMPARE(traffic::Difference(s.Unit().Requests(),
+                                         traffic::ConfigurationWord(0, word) +
+                                             traffic::SetAmGain(0, std::uint8_t(row.gainSent))),
+                     std::string());
             QCOMPARE(s.Comm().m_nTuningFrequency[0], row.hz);
             QCOMPARE(s.Text(IDC_TUNING_EDIT), QString(row.shown));
             QCOMPARE(s.Text(IDC_AM_GAIN_EDIT), QString::number(row.gainSent));
@@ -430,11 +430,11 @@ private slots:
         s.Get<QLineEdit>(IDC_TUNING_EDIT, 1)->setText("2312.5");
         s.Reset();
         s.Get<QPushButton>(IDC_TUNING_SEND, 1)->click();
-        const std::vector<Bytes> words = s.Words();
-        QCOMPARE(words.size(), std::size_t{1});
-        QCOMPARE(Bytes(words[0].begin() + 5, words[0].end()), (Bytes{50, 0x08, 0x09}));
-        QCOMPARE(words[0][0] & 1, 1);
-        QCOMPARE(s.Shorts()[0][0], std::uint8_t(0x69));
+        traffic::ConfigWord second = traffic::PowerUpWord(1);
+        second.frequencyHz = 2'312'500'000;
+        QCOMPARE(traffic::Difference(s.Unit().Requests(), traffic::ConfigurationWord(1, second) +
+                                                              traffic::SetAmGain(1, 40)),
+                 std::string());
         s.SelectTab(0);
 
         // No answer to the configuration word: no AM gain, the failure tone,

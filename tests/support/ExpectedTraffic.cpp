@@ -143,6 +143,15 @@ Sequence StatusCycle(const std::vector<unsigned>& amCounterReceivers) {
     return s;
 }
 
+ConfigWord PowerUpWord(unsigned rx) {
+    ConfigWord w;
+    w.ifBandwidth = 3;
+    w.amFilter = 31;
+    w.frequencyHz = rx == 1 ? 2'250'500'000 : 1'450'000'000;
+    w.bandSelect = rx == 1 ? 2 : 0;
+    return w;
+}
+
 Sequence ConfigurationWord(unsigned rx, const ConfigWord& w) {
     const std::uint64_t f = w.frequencyHz;
     const Bytes payload{

@@ -66,6 +66,8 @@ struct ConfigWord {
     bool amInverted = false;
     std::uint64_t frequencyHz = 0;
 };
+// A receiver of the simulated unit at power-up, as its setup page reads it back.
+ConfigWord PowerUpWord(unsigned rx);
 Sequence ConfigurationWord(unsigned rx, const ConfigWord& word);
 Sequence SetAmGain(unsigned rx, std::uint8_t gain);
 Sequence SetDagcMode(unsigned rx, std::uint8_t mode);

@@ -153,13 +153,20 @@ TEST_F(FirmwareLoader, FileFailuresSendNothing) {
         cases.push_back(
             {"/sys/devices/system/cpu/online", FirmwareResult::FileError, {{Step::EndOfFile, 0}}});
     for (const Case& c : cases) {
-        const FirmwareLoadOutcome outcome = Load(c.path);
-        EXPECT_EQ(outcome.result, c.result) << c.path;
-        std::vector<std::pair<Step, int>> failures;
-        for (const FirmwareFileFailure& failure : outcome.fileFailures)
-            failures.emplace_back(failure.step, failure.osError);
-        EXPECT_EQ(failures, c.failures) << c.path;
+        // Checking the image ahead ends as the load itself does.
+        for (const FirmwareLoadOutcome& outcome :
+             {Load(c.path), vx::FirmwareLoader::CheckImage(c.path)}) {
+            EXPECT_EQ(outcome.result, c.result) << c.path;
+            std::vector<std::pair<Step, int>> failures;
+            for (const FirmwareFileFailure& failure : outcome.fileFailures)
+                failures.emplace_back(failure.step, failure.osError);
+            EXPECT_EQ(failures, c.failures) << c.path;
+        }
     }
+    const FirmwareLoadOutcome loadable = vx::FirmwareLoader::CheckImage(Image(300));
+    EXPECT_EQ(loadable.result, FirmwareResult::Done);
+    EXPECT_EQ(loadable.fileLength, 300u);
+    EXPECT_EQ(loadable.blocksTotal, 3u);
     EXPECT_TRUE(port.written.empty());
 }
 
