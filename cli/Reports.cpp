@@ -1,6 +1,7 @@
 #include "cli/Reports.h"
 
 #include "protocol/DagcRangeTable.h"
+#include "ui/refclk/RefClkText.h"
 
 #include <cstdio>
 
@@ -123,20 +124,11 @@ std::string DagcRangeLabel(unsigned index) {
 }
 
 std::string FirmwareDateText(std::uint32_t date) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%8.8X", static_cast<unsigned>(date));
-    return text;
+    return ui::FirmwareVersionText(date);
 }
 
 const char* BootSerialTypeName(std::uint32_t type) {
-    switch (type) {
-    case 0:
-        return "RS232";
-    case 1:
-        return "RS422";
-    default:
-        return "unknown";
-    }
+    return ui::SerialTypeCaption(type);
 }
 
 } // namespace vx::cli

@@ -4,6 +4,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/SettingSupport.h"
 #include "cli/ValueParsers.h"
+#include "ui/refclk/SwitchWord.h"
 
 #include <array>
 #include <cstdio>
@@ -93,40 +94,14 @@ std::optional<std::uint32_t> AttenuatorCode(std::string_view value) {
     return static_cast<std::uint32_t>(code);
 }
 
-WORD UnitFlags(const CVX18D3_Comm& comm) {
-    WORD word = 0;
-    if (comm.m_bCompanionBoard)
-        word |= 0x8000;
-    if (comm.m_bEepromForced)
-        word |= 0x4000;
-    return word;
-}
-
-WORD CachedSwitchBits(const CVX18D3_Comm& comm) {
-    WORD bits = 0;
-    for (unsigned i = 0; i < 8; ++i) {
-        if (comm.m_bSwitch[i])
-            bits |= static_cast<WORD>(1u << i);
-    }
-    return bits;
-}
-
 } // namespace
 
 WORD SwitchWord(const CVX18D3_Comm& comm, unsigned changedLine, bool on) {
-    WORD bits = CachedSwitchBits(comm);
-    const auto mask = static_cast<WORD>(1u << changedLine);
-    bits = static_cast<WORD>(on ? bits | mask : bits & ~mask);
-    return static_cast<WORD>(bits | UnitFlags(comm) | 0x2000);
+    return ui::SwitchWordSetting(ui::CachedSwitchReport(comm), changedLine, on);
 }
 
 WORD EepromPreferenceWord(const CVX18D3_Comm& comm, bool prefer) {
-    WORD word = static_cast<WORD>(CachedSwitchBits(comm) | (comm.m_bCompanionBoard ? 0x8000 : 0));
-    if (comm.m_bEepromForced)
-        word |= 0x6000;
-    else if (prefer)
-        word |= 0x2000;
-    return word;
+    return ui::SwitchWordSettingPreference(ui::CachedSwitchReport(comm), prefer);
 }
 
 UnitAction ParseUnitSetting(std::string_view text) {

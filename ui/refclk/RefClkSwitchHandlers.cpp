@@ -24,15 +24,6 @@ namespace {
 constexpr plat::DWORD kIdLedUnlit = 1;
 constexpr plat::DWORD kIdLedLit = 2;
 
-SwitchReport CachedSwitchReport(CVX18D3_Comm& comm) {
-    SwitchReport report;
-    comm.GetSwitchesAndDiscretes(report.switches, nullptr, kTraceOff);
-    report.companionBoard = comm.m_bCompanionBoard;
-    report.eepromForced = comm.m_bEepromForced;
-    report.preferEeprom = comm.m_bPreferEeprom;
-    return report;
-}
-
 } // namespace
 
 void CVX18D_RefClk::ConnectSwitchHandlers() {

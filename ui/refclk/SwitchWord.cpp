@@ -1,5 +1,7 @@
 #include "ui/refclk/SwitchWord.h"
 
+#include "protocol/CVX18D3_Comm.h"
+
 namespace vx::ui {
 namespace {
 
@@ -20,20 +22,40 @@ plat::WORD ReportedLines(const SwitchReport& report) {
 
 } // namespace
 
-plat::WORD SwitchWordToggling(const SwitchReport& report, unsigned line) {
+SwitchReport CachedSwitchReport(const CVX18D3_Comm& comm) {
+    SwitchReport report;
+    for (unsigned i = 0; i < 8; ++i)
+        report.switches[i] = comm.m_bSwitch[i];
+    report.companionBoard = comm.m_bCompanionBoard;
+    report.eepromForced = comm.m_bEepromForced;
+    report.preferEeprom = comm.m_bPreferEeprom;
+    return report;
+}
+
+plat::WORD SwitchWordSetting(const SwitchReport& report, unsigned line, bool on) {
     plat::WORD word = ReportedLines(report);
-    if (line < 8)
-        word ^= static_cast<plat::WORD>(1u << line);
+    if (line < 8) {
+        const auto bit = static_cast<plat::WORD>(1u << line);
+        word = static_cast<plat::WORD>(on ? word | bit : word & ~bit);
+    }
     if (report.eepromForced)
         word |= kEepromForced;
     return static_cast<plat::WORD>(word | kPreferEeprom);
 }
 
-plat::WORD SwitchWordTogglingPreference(const SwitchReport& report) {
+plat::WORD SwitchWordToggling(const SwitchReport& report, unsigned line) {
+    return SwitchWordSetting(report, line, line < 8 && !report.switches[line]);
+}
+
+plat::WORD SwitchWordSettingPreference(const SwitchReport& report, bool prefer) {
     const plat::WORD word = ReportedLines(report);
     if (report.eepromForced)
         return static_cast<plat::WORD>(word | kPreferEeprom | kEepromForced);
-    return report.preferEeprom ? word : static_cast<plat::WORD>(word | kPreferEeprom);
+    return prefer ? static_cast<plat::WORD>(word | kPreferEeprom) : word;
+}
+
+plat::WORD SwitchWordTogglingPreference(const SwitchReport& report) {
+    return SwitchWordSettingPreference(report, !report.preferEeprom);
 }
 
 } // namespace vx::ui

@@ -7,6 +7,10 @@
 
 #include "platform/Win32Types.h"
 
+namespace vx {
+class CVX18D3_Comm;
+}
+
 namespace vx::ui {
 
 // The unit's last report of its switch lines and flags.
@@ -17,12 +21,19 @@ struct SwitchReport {
     plat::BOOL preferEeprom = 0;
 };
 
-// Line SW2.(line + 1) toggled, the others as reported; the preference bit
-// set, as the switches can only be changed while they are kept in EEPROM.
+// The report as the protocol object last cached it.
+SwitchReport CachedSwitchReport(const CVX18D3_Comm& comm);
+
+// Line SW2.(line + 1) set on or off, the others as reported; the preference
+// bit set, as the switches can only be changed while they are kept in EEPROM.
+plat::WORD SwitchWordSetting(const SwitchReport& report, unsigned line, bool on);
+// The same with the line toggled, as a click on its check box does.
 plat::WORD SwitchWordToggling(const SwitchReport& report, unsigned line);
 
-// The EEPROM preference toggled, the lines as reported. With storing in
-// EEPROM fixed on, the preference stays set.
+// The EEPROM preference set or cleared, the lines as reported. With storing
+// in EEPROM fixed on, the preference stays set.
+plat::WORD SwitchWordSettingPreference(const SwitchReport& report, bool prefer);
+// The same with the preference toggled.
 plat::WORD SwitchWordTogglingPreference(const SwitchReport& report);
 
 } // namespace vx::ui
