@@ -111,12 +111,11 @@ bool ReadBlocks(const std::string& path, std::vector<std::uint8_t>& image,
 
 } // namespace
 
-FirmwareLoadOutcome FirmwareLoader::CheckImage(const std::string& path) {
-    FirmwareLoadOutcome outcome;
-    std::vector<std::uint8_t> image;
-    if (ReadBlocks(path, image, outcome))
-        outcome.result = FirmwareResult::Done;
-    return outcome;
+FirmwareImage FirmwareLoader::ReadImage(const std::string& path) {
+    FirmwareImage image;
+    if (ReadBlocks(path, image.bytes, image.outcome))
+        image.outcome.result = FirmwareResult::Done;
+    return image;
 }
 
 FirmwareLoader::Timing FirmwareLoader::SystemTiming() {
@@ -134,26 +133,34 @@ FirmwareLoader::FirmwareLoader(CVX18D3_Comm& comm, Timing timing)
 
 FirmwareLoadOutcome FirmwareLoader::Load(const std::string& path, const ProgressHandler& progress,
                                          const std::atomic<bool>& cancel) {
+    const FirmwareImage image = ReadImage(path);
+    if (!image.outcome.Succeeded())
+        return image.outcome;
+    return Send(image, progress, cancel);
+}
+
+FirmwareLoadOutcome FirmwareLoader::Send(const FirmwareImage& image,
+                                         const ProgressHandler& progress,
+                                         const std::atomic<bool>& cancel) {
     auto report = [&progress](const FirmwareProgress& state) {
         if (progress)
             progress(state);
     };
 
-    FirmwareLoadOutcome outcome;
-    std::vector<std::uint8_t> image;
-    if (!ReadBlocks(path, image, outcome))
-        return outcome;
-
+    if (!image.outcome.Succeeded())
+        return image.outcome; // nothing to send
+    FirmwareLoadOutcome outcome = image.outcome;
+    const std::vector<std::uint8_t>& bytes = image.bytes;
     FirmwareProgress state;
     state.blocksTotal = outcome.blocksTotal;
-    state.bytesTotal = image.size();
+    state.bytesTotal = bytes.size();
     std::int64_t start = m_timing.tickMs();
     report(state);
-    for (std::size_t offset = 0; offset < image.size();) {
+    for (std::size_t offset = 0; offset < bytes.size();) {
         if (cancel.load())
             return Fail(outcome, FirmwareResult::Cancelled);
-        const std::size_t length = std::min(kFirmwareBlockSize, image.size() - offset);
-        if (!m_comm.SendFlashBlock(image.data() + offset, static_cast<UINT>(length)))
+        const std::size_t length = std::min(kFirmwareBlockSize, bytes.size() - offset);
+        if (!m_comm.SendFlashBlock(bytes.data() + offset, static_cast<UINT>(length)))
             return Fail(outcome, FirmwareResult::BlockRefused);
         offset += length;
         ++outcome.blocksSent;

@@ -84,6 +84,12 @@ struct FirmwareLoadOutcome {
     bool Succeeded() const { return result == FirmwareResult::Done; }
 };
 
+// An image file as read: its bytes, and the outcome of reading them.
+struct FirmwareImage {
+    FirmwareLoadOutcome outcome;
+    std::vector<std::uint8_t> bytes;
+};
+
 class FirmwareLoader {
 public:
     // How the loader waits and reads the time. The program always uses the
@@ -99,18 +105,23 @@ public:
 
     explicit FirmwareLoader(CVX18D3_Comm& comm, Timing timing = SystemTiming());
 
-    // Opens, measures and reads the image as Load does, and sends nothing:
-    // Done (with fileLength and blocksTotal) when Load would go on to send
-    // it, otherwise the outcome Load would end with. Lets a front end refuse
-    // an unusable file before it talks to the unit.
-    static FirmwareLoadOutcome CheckImage(const std::string& path);
+    // Opens, measures and reads the image, and sends nothing. Its outcome is
+    // Done (with fileLength and blocksTotal) when the image can be sent,
+    // otherwise the outcome a load of the file ends with. Lets a front end
+    // refuse an unusable file before it talks to the unit.
+    static FirmwareImage ReadImage(const std::string& path);
 
-    // Runs one whole load of the file at path (a path in the file system's
-    // encoding). progress, when set, is called on the calling thread: once
-    // before the first block, after every accepted block, once right after
-    // the commit (Programming, 0 waits done; a front end sounds its
-    // "committed" tone there) and after each one-second wait. cancel is read
-    // before each block.
+    // Sends an image that ReadImage found usable, commits it and waits for
+    // the unit to program it. progress, when set, is called on the calling
+    // thread: once before the first block, after every accepted block, once
+    // right after the commit (Programming, 0 waits done; a front end sounds
+    // its "committed" tone there) and after each one-second wait. cancel is
+    // read before each block.
+    FirmwareLoadOutcome Send(const FirmwareImage& image, const ProgressHandler& progress,
+                             const std::atomic<bool>& cancel);
+
+    // ReadImage, then Send when the image is usable (a path in the file
+    // system's encoding).
     FirmwareLoadOutcome Load(const std::string& path, const ProgressHandler& progress,
                              const std::atomic<bool>& cancel);
 

@@ -43,7 +43,7 @@ private:
     int Set(std::vector<ReceiverAction> actions);
     int Unit(std::vector<UnitAction> actions);
     int Record();
-    int Flash(const FirmwareLoadOutcome& image);
+    int Flash(const FirmwareImage& image);
 
     void Open();
     void RequireLink();
@@ -52,6 +52,9 @@ private:
     unsigned RequireFittedReceiver();
     // The unit's firmware reports a receiver's settings.
     void RequireReadBack(bool readBack);
+    // The window as it stands once the receiver's page is open: the start-up
+    // read-out and the page's read-back. The receiver asked for.
+    unsigned OpenReceiverPage(CVX18D3_Comm& comm);
     unsigned SampleRate();
     // The start of status and record: the link, and the calibration the display needs.
     CVX18D3_Comm& ReadCalibration();
@@ -109,6 +112,14 @@ void CommandRunner::RequireReadBack(bool readBack) {
                         ") does not report a receiver's settings, so nothing is changed");
 }
 
+unsigned CommandRunner::OpenReceiverPage(CVX18D3_Comm& comm) {
+    StartUp(comm);
+    RequireAnswers("reading the unit's configuration");
+    const unsigned rx = RequireFittedReceiver();
+    RequireReadBack(SetupPageInit(comm, rx));
+    return rx;
+}
+
 unsigned CommandRunner::SampleRate() {
     if (m_inv.rate)
         return *m_inv.rate;
@@ -159,7 +170,7 @@ int CommandRunner::Run() {
     // Everything that can be checked without the unit is checked first.
     std::vector<ReceiverAction> receiverActions;
     std::vector<UnitAction> unitActions;
-    FirmwareLoadOutcome image;
+    FirmwareImage image;
     if (m_inv.command == Command::Set) {
         for (const std::string& setting : m_inv.settings)
             receiverActions.push_back(ParseReceiverSetting(setting));
@@ -167,9 +178,9 @@ int CommandRunner::Run() {
         for (const std::string& setting : m_inv.settings)
             unitActions.push_back(ParseUnitSetting(setting));
     } else if (m_inv.command == Command::Flash) {
-        image = FirmwareLoader::CheckImage(m_inv.file);
-        if (!image.Succeeded())
-            throw UsageError(FirmwareImageProblem(m_inv.file, image));
+        image = FirmwareLoader::ReadImage(m_inv.file);
+        if (!image.outcome.Succeeded())
+            throw UsageError(FirmwareImageProblem(m_inv.file, image.outcome));
     }
 
     Open();
@@ -245,10 +256,7 @@ int CommandRunner::Status() {
 int CommandRunner::Get() {
     RequireLink();
     CVX18D3_Comm& comm = m_link->Comm();
-    StartUp(comm);
-    RequireAnswers("reading the unit's configuration");
-    const unsigned rx = RequireFittedReceiver();
-    RequireReadBack(SetupPageInit(comm, rx));
+    const unsigned rx = OpenReceiverPage(comm);
     RequireAnswers("reading the receiver's settings");
     m_output.ReceiverSettings(BuildReceiverSettings(comm, rx, {}), {});
     return kExitSuccess;
@@ -257,13 +265,10 @@ int CommandRunner::Get() {
 int CommandRunner::Set(std::vector<ReceiverAction> actions) {
     RequireLink();
     CVX18D3_Comm& comm = m_link->Comm();
-    // The window as the operator finds it: the start-up read-out, the
-    // receiver's page, a status poll (the configuration word carries the
-    // internal reference and the ID LEDs that the poll reports).
-    StartUp(comm);
-    RequireAnswers("reading the unit's configuration");
-    const unsigned rx = RequireFittedReceiver();
-    RequireReadBack(SetupPageInit(comm, rx));
+    // The window as the operator finds it: the receiver's page open, and a
+    // status poll (the configuration word carries the internal reference and
+    // the ID LEDs that the poll reports).
+    const unsigned rx = OpenReceiverPage(comm);
     StatusPoll(comm);
     // A cache that missed a reply would send defaults in place of the unit's settings.
     RequireAnswers("reading the receiver's settings");
@@ -362,7 +367,7 @@ int CommandRunner::Record() {
     return lost != 0 ? kExitUnitFailed : kExitSuccess;
 }
 
-int CommandRunner::Flash(const FirmwareLoadOutcome& image) {
+int CommandRunner::Flash(const FirmwareImage& image) {
     RequireLink();
     CVX18D3_Comm& comm = m_link->Comm();
     // What the communications page knows before it offers the load.
@@ -393,7 +398,8 @@ int CommandRunner::Flash(const FirmwareLoadOutcome& image) {
     };
 
     ProgressLine progress(m_console.err, m_console.errIsTerminal,
-                          static_cast<std::uint32_t>(image.blocksTotal), image.fileLength);
+                          static_cast<std::uint32_t>(image.outcome.blocksTotal),
+                          image.outcome.fileLength);
     auto show = [&](const FirmwareProgress& state) {
         if (state.phase == FirmwarePhase::Sending && state.blocksSent != 0)
             progress.Update(static_cast<std::uint32_t>(state.blocksSent), state.bytesSent);
@@ -402,15 +408,9 @@ int CommandRunner::Flash(const FirmwareLoadOutcome& image) {
             progress.Programming(
                 static_cast<unsigned>(kProgrammingWaitSteps - state.waitStepsDone));
     };
-    const FirmwareLoadOutcome outcome =
-        FirmwareLoader(comm, timing).Load(m_inv.file, show, StopFlag());
+    const FirmwareLoadOutcome outcome = FirmwareLoader(comm, timing).Send(image, show, StopFlag());
     progress.Finish();
     comm.MarkTraceBreak();
-
-    // The file was read once before the port was opened; it may since have changed.
-    const std::string fileProblem = FirmwareImageProblem(m_inv.file, outcome);
-    if (!fileProblem.empty())
-        throw UsageError(fileProblem);
 
     const bool committed = outcome.Succeeded();
     const bool interrupted = outcome.result == FirmwareResult::Cancelled || waitCutShort;

@@ -1,6 +1,7 @@
 #include "cli/TextOutput.h"
 
 #include "cli/TimeText.h"
+#include "ui/NumberText.h"
 #include "ui/main/StatusFormat.h"
 
 #include <cstdio>
@@ -9,7 +10,7 @@
 namespace vx::cli {
 namespace {
 
-using ui::FormatFixed;
+using ui::FormatDouble;
 
 const char* OnOff(bool on) {
     return on ? "on" : "off";
@@ -21,7 +22,7 @@ const char* YesNo(bool yes) {
 
 std::string Mhz(std::uint64_t hz) {
     // As the setup page shows a frequency: no trailing zeros, at least one decimal.
-    std::string text = FormatFixed(hz / 1e6, 6);
+    std::string text = FormatDouble(hz / 1e6, 6);
     while (text.back() == '0')
         text.pop_back();
     if (text.back() == '.')
@@ -46,7 +47,7 @@ std::string Choice(const TableChoice& choice, const std::string& unit) {
 }
 
 std::string Volts(int tenths) {
-    return FormatFixed(tenths / 10.0, 1) + " V";
+    return FormatDouble(tenths / 10.0, 1) + " V";
 }
 
 } // namespace
@@ -60,13 +61,13 @@ std::string AgcTimeConstantText(unsigned t) {
     if (t < 10)
         std::snprintf(text, sizeof text, "%u µsecs", t * 100);
     else if (t == 10)
-        std::snprintf(text, sizeof text, "%s msec", FormatFixed(1.0, 1).c_str());
+        std::snprintf(text, sizeof text, "%s msec", FormatDouble(1.0, 1).c_str());
     else if (t < 10000)
-        std::snprintf(text, sizeof text, "%s msecs", FormatFixed(t / 10.0, 1).c_str());
+        std::snprintf(text, sizeof text, "%s msecs", FormatDouble(t / 10.0, 1).c_str());
     else if (t == 10000)
-        std::snprintf(text, sizeof text, "%s sec", FormatFixed(1.0, 1).c_str());
+        std::snprintf(text, sizeof text, "%s sec", FormatDouble(1.0, 1).c_str());
     else
-        std::snprintf(text, sizeof text, "%s secs", FormatFixed(t / 10000.0, 1).c_str());
+        std::snprintf(text, sizeof text, "%s secs", FormatDouble(t / 10000.0, 1).c_str());
     return text;
 }
 
@@ -102,9 +103,9 @@ void TextOutput::Info(const InfoReport& info) {
             if (band.lowHz == 0 && band.highHz == 0)
                 continue;
             Row("  band " + std::to_string(b + 1),
-                FormatFixed(band.lowHz / 1e6, 1) + " - " + FormatFixed(band.highHz / 1e6, 1) +
-                    " MHz, RSSI " + FormatFixed(band.rssiSlope, 4) + " dB/step " +
-                    FormatFixed(band.rssiOffsetDbm, 1) + " dBm" +
+                FormatDouble(band.lowHz / 1e6, 1) + " - " + FormatDouble(band.highHz / 1e6, 1) +
+                    " MHz, RSSI " + FormatDouble(band.rssiSlope, 4) + " dB/step " +
+                    FormatDouble(band.rssiOffsetDbm, 1) + " dBm" +
                     (band.lineariseLocked ? ", cannot be linearised" : ""));
         }
         Row("  IF bandwidths", List(r.ifBandwidthKHz, true, "kHz"));
@@ -134,7 +135,7 @@ void TextOutput::Status(const StatusSample& sample, std::uint32_t number, TimePo
         const StatusSample::Receiver& r = sample.receivers[rx];
         if (!r.fitted)
             continue;
-        std::string line = "RSSI " + FormatFixed(r.rssiDbm, 1) + " dBm, AM index " +
+        std::string line = "RSSI " + FormatDouble(r.rssiDbm, 1) + " dBm, AM index " +
                            std::to_string(r.amIndex) + " %, FM deviation " +
                            std::to_string(r.fmDeviation) + " %, AM counter " +
                            (r.amCounterHz ? std::to_string(*r.amCounterHz) + " Hz" : "-") +
@@ -179,7 +180,7 @@ void TextOutput::ReceiverSettings(const ReceiverSettingsReport& s,
         DagcSlope(s.dagcLowerDbm, s.dagcUpperDbm, s.dagcStartTenths, s.dagcEndTenths);
     Row("  DAGC range", std::to_string(s.dagcLowerDbm) + " to " + std::to_string(s.dagcUpperDbm) +
                             " dBm, " + Volts(s.dagcStartTenths) + " to " + Volts(s.dagcEndTenths) +
-                            ", " + (slope ? FormatFixed(*slope, 1) + " dBm/V" : "Infinite dBm/V") +
+                            ", " + (slope ? FormatDouble(*slope, 1) + " dBm/V" : "Infinite dBm/V") +
                             " (unit's range #" + std::to_string(s.dagcRangeIndex) + " \"" +
                             DagcRangeLabel(s.dagcRangeIndex) + "\")");
     Row("  AGC zero", OnOff(s.agcZero));
@@ -212,7 +213,7 @@ void TextOutput::Unit(const UnitReport& u, const std::vector<AppliedSetting>& ap
     for (unsigned dc = 0; dc < 2; ++dc) {
         Row("attenuator DC" + std::to_string(dc + 1),
             "code " + std::to_string(u.attenuators[dc].code) + ", " +
-                FormatFixed(AttenuatorLevelDb(u.attenuators[dc].code), 1) + " dB, freeze " +
+                FormatDouble(AttenuatorLevelDb(u.attenuators[dc].code), 1) + " dB, freeze " +
                 OnOff(u.attenuators[dc].freeze));
     }
     Row("attenuators at boot", OnOff(u.attenuatorsAtBoot));

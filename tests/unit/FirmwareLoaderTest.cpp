@@ -155,7 +155,7 @@ TEST_F(FirmwareLoader, FileFailuresSendNothing) {
     for (const Case& c : cases) {
         // Checking the image ahead ends as the load itself does.
         for (const FirmwareLoadOutcome& outcome :
-             {Load(c.path), vx::FirmwareLoader::CheckImage(c.path)}) {
+             {Load(c.path), vx::FirmwareLoader::ReadImage(c.path).outcome}) {
             EXPECT_EQ(outcome.result, c.result) << c.path;
             std::vector<std::pair<Step, int>> failures;
             for (const FirmwareFileFailure& failure : outcome.fileFailures)
@@ -163,7 +163,7 @@ TEST_F(FirmwareLoader, FileFailuresSendNothing) {
             EXPECT_EQ(failures, c.failures) << c.path;
         }
     }
-    const FirmwareLoadOutcome loadable = vx::FirmwareLoader::CheckImage(Image(300));
+    const FirmwareLoadOutcome loadable = vx::FirmwareLoader::ReadImage(Image(300)).outcome;
     EXPECT_EQ(loadable.result, FirmwareResult::Done);
     EXPECT_EQ(loadable.fileLength, 300u);
     EXPECT_EQ(loadable.blocksTotal, 3u);

@@ -458,10 +458,7 @@ plat::LRESULT CVX18DDlg::OnRegistryError(plat::DWORD errorCode) {
 }
 
 plat::LRESULT CVX18DDlg::OnStatusPoll() {
-    // Only what is already waiting is stale; nothing is waited for.
-    if (m_pComm->m_pPort)
-        m_pComm->m_pPort->DiscardPendingInput();
-
+    // Stale input is dropped by the exchange itself, without waiting.
     StatusReading status;
     m_pComm->GetReceiverStatus(status, 0);
     m_display->ShowPllSynchronised(status.pllSynchronised != 0);

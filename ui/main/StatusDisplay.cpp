@@ -1,6 +1,7 @@
 #include "ui/main/StatusDisplay.h"
 
 #include "ui/ImageStatic.h"
+#include "ui/NumberText.h"
 #include "ui/main/MainDialogTemplate.h"
 #include "ui/main/StatusFormat.h"
 
@@ -75,7 +76,7 @@ void StatusDisplay::ShowPllSynchronised(bool synchronised) {
 
 void StatusDisplay::ShowRssi(plat::UINT receiver, double dbm) {
     const ReceiverStatusControls& r = Rx(receiver);
-    r.rssiEdit->setText(QString::fromStdString(FormatFixed(dbm, 1)));
+    r.rssiEdit->setText(QString::fromStdString(FormatDouble(dbm, 1)));
     r.rssiBar->setValue(RssiBarPosition(dbm));
 }
 

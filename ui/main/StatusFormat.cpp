@@ -1,9 +1,9 @@
 #include "ui/main/StatusFormat.h"
 
 #include "protocol/CVX18D3_Comm.h"
+#include "ui/NumberText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace vx::ui {
@@ -23,20 +23,13 @@ int RssiBarPosition(double dbm) {
     return static_cast<int>(std::clamp(truncated, double{kRssiBarLowest}, double{kRssiBarHighest}));
 }
 
-std::string FormatFixed(double value, int decimals) {
-    char text[400];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, result.ptr);
-}
-
 bool AmCounterWanted(std::uint8_t amIndex, double rssiDbm) {
     return amIndex >= 10 && rssiDbm > -100.0;
 }
 
 std::string FormatRecordLine(std::uint32_t sample, double rssi1Dbm, double rssi2Dbm) {
-    return std::to_string(sample) + ", " + FormatFixed(rssi1Dbm, 6) + ", " +
-           FormatFixed(rssi2Dbm, 6) + ", \r\n";
+    return std::to_string(sample) + ", " + FormatDouble(rssi1Dbm, 6) + ", " +
+           FormatDouble(rssi2Dbm, 6) + ", \r\n";
 }
 
 } // namespace vx::ui

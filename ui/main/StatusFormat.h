@@ -26,9 +26,6 @@ double RssiDbm(const CVX18D3_Comm& comm, plat::UINT receiver, plat::WORD rawRssi
 // bar's range.
 int RssiBarPosition(double dbm);
 
-// printf's "%.<decimals>f" with a decimal point.
-std::string FormatFixed(double value, int decimals);
-
 // The AM counter reads something meaningful only from an AM index of 10 % on
 // a carrier above -100 dBm.
 bool AmCounterWanted(std::uint8_t amIndex, double rssiDbm);
