@@ -1,7 +1,5 @@
 #include "app/CVX18DApp.h"
 
-#include "app/RegistrySettings.h"
-#include "app/SettingsTables.h"
 #include "app/TimePeriod.h"
 #include "platform/ConfigPaths.h"
 #include "platform/DebugOutput.h"
@@ -10,6 +8,7 @@
 #include "platform/SerialDevice.h"
 #include "protocol/CVX18D3_Comm.h"
 #include "serial/CSerialCom.h"
+#include "settings/SerialSettingsStore.h"
 
 #include <cstdio>
 #include <cstring>
@@ -71,69 +70,15 @@ BOOL CVX18DApp::InitInstance() {
 }
 
 BOOL CVX18DApp::LoadRegistrySettings() {
-    HKEY key = OpenSettingsKey(KEY_READ);
-    if (!key)
-        return FALSE;
-
-    // COM_PORT: text of at most 260 bytes.
-    {
-        char buffer[261] = {};
-        DWORD type = 0;
-        DWORD count = 260;
-        const LONG error = RegQueryValueEx(key, kValueComPort, nullptr, &type,
-                                           reinterpret_cast<BYTE*>(buffer), &count);
-        if (error == ERROR_SUCCESS) {
-            if (type == REG_SZ && count <= 260) {
-                m_strComPort = buffer;
-            } else {
-                char text[128];
-                std::snprintf(text, sizeof text,
-                              "RegQueryValueEx() for REG_SZ: Type = %lu, Count = %lu",
-                              static_cast<unsigned long>(type), static_cast<unsigned long>(count));
-                ShowRegistryBox(text);
-                m_strComPort = "COM1";
-            }
-        } else if (error != static_cast<LONG>(ERROR_FILE_NOT_FOUND)) {
-            ShowRegistryError("RegQueryValueEx()", static_cast<DWORD>(error));
-        }
-    }
-
-    // A REG_DWORD value with its default; check() reports a listed but
-    // unaccepted value, which is taken all the same.
-    auto readDword = [key](const char* name, DWORD fallback, auto check) {
-        const DwordQuery query = QueryDwordValue(key, name);
-        if (query.error == ERROR_SUCCESS) {
-            if (query.IsDword())
-                check(query.value);
-            else
-                ShowDwordTypeBox(query.type, query.count);
-            return query.value;
-        }
-        if (query.error != static_cast<LONG>(ERROR_FILE_NOT_FOUND))
-            ShowRegistryError("RegQueryValueEx()", static_cast<DWORD>(query.error));
-        return fallback;
-    };
-    auto report = [](const char* format, DWORD value) {
-        char text[96];
-        std::snprintf(text, sizeof text, format, static_cast<unsigned long>(value));
-        ShowRegistryBox(text);
-    };
-
-    m_dwBaudRate = readDword(kValueBaudRate, 57600, [&](DWORD value) {
-        if (!IsListedBaudRate(value))
-            report("Invalid BAUD Rate value: %lu", value);
-    });
-    m_dwParity = readDword(kValueParity, 0, [&](DWORD value) {
-        if (value > 4)
-            report("PARITY out of range, Value = %lu", value);
-    });
-    m_dwStopBits = readDword(kValueStopBits, 0, [&](DWORD value) {
-        if (value > 2)
-            report("STOPBITS out of range, Value = %lu", value);
-    });
-    m_dwTimeout = readDword(kValueTimeout, 1000, [](DWORD) {});
-
-    return CloseSettingsKey(key);
+    StoredSerialSettings settings{m_strComPort, m_dwBaudRate, m_dwParity, m_dwStopBits,
+                                  m_dwTimeout};
+    const BOOL closed = LoadSerialSettings(settings);
+    m_strComPort = settings.portName;
+    m_dwBaudRate = settings.baudRate;
+    m_dwParity = settings.parity;
+    m_dwStopBits = settings.stopBits;
+    m_dwTimeout = settings.timeoutMs;
+    return closed;
 }
 
 } // namespace vx

@@ -8,10 +8,10 @@
 #include "BenchSupport.h"
 
 #include "app/CVX18DApp.h"
-#include "app/RegistrySettings.h"
 #include "platform/Clock.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "settings/RegistrySettings.h"
 #include "sim/SimulatedUnit.h"
 #include "support/TestSupport.h"
 #include "ui/main/CVX18DDlg.h"

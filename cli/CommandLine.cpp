@@ -1,9 +1,9 @@
 #include "cli/CommandLine.h"
 
-#include "app/SettingsTables.h"
 #include "cli/ExitStatus.h"
 #include "cli/ReceiverActions.h"
 #include "cli/UnitActions.h"
+#include "settings/SettingsTables.h"
 
 #include <CLI/CLI.hpp>
 

@@ -10,9 +10,10 @@
 #include "cli/StopSignal.h"
 #include "cli/TextOutput.h"
 #include "cli/UnitActions.h"
-#include "cli/WindowSequences.h"
-#include "ui/main/RecordFile.h"
-#include "ui/main/StatusFormat.h"
+#include "files/RecordFile.h"
+#include "text/StatusFormat.h"
+#include "unit/Readouts.h"
+#include "unit/StatusPoll.h"
 
 #include <algorithm>
 #include <cmath>
@@ -113,10 +114,10 @@ void CommandRunner::RequireReadBack(bool readBack) {
 }
 
 unsigned CommandRunner::OpenReceiverPage(CVX18D3_Comm& comm) {
-    StartUp(comm);
+    StartUpReadout(comm);
     RequireAnswers("reading the unit's configuration");
     const unsigned rx = RequireFittedReceiver();
-    RequireReadBack(SetupPageInit(comm, rx));
+    RequireReadBack(SetupPageReadback(comm, rx));
     return rx;
 }
 
@@ -131,7 +132,7 @@ unsigned CommandRunner::SampleRate() {
 CVX18D3_Comm& CommandRunner::ReadCalibration() {
     RequireLink();
     CVX18D3_Comm& comm = m_link->Comm();
-    StartUp(comm);
+    StartUpReadout(comm);
     RequireAnswers("reading the unit's calibration");
     m_link->Port().GiveUpAfterSilence(false); // a missed poll is tried again next time
     return comm;
@@ -214,7 +215,7 @@ int CommandRunner::Ping() {
 int CommandRunner::Info() {
     RequireLink();
     CVX18D3_Comm& comm = m_link->Comm();
-    StartUp(comm);
+    StartUpReadout(comm);
     comm.GetSerialNumberText(0); // the identity, as the reference clock page reads it
     comm.MarkTraceBreak();
     RequireAnswers("reading the unit's configuration");
@@ -235,7 +236,7 @@ int CommandRunner::Status() {
     for (std::uint64_t n = 0; n < samples; ++n) {
         if (!pacer.WaitNext())
             break;
-        const StatusSample sample = StatusPoll(comm);
+        const StatusSample sample = StatusCycle(comm);
         if (StopRequested())
             break; // a poll cut short by Ctrl-C is not a sample
         ++shown;
@@ -269,7 +270,7 @@ int CommandRunner::Set(std::vector<ReceiverAction> actions) {
     // status poll (the configuration word carries the internal reference and
     // the ID LEDs that the poll reports).
     const unsigned rx = OpenReceiverPage(comm);
-    StatusPoll(comm);
+    StatusCycle(comm);
     // A cache that missed a reply would send defaults in place of the unit's settings.
     RequireAnswers("reading the receiver's settings");
     for (ReceiverAction& action : actions)
@@ -293,9 +294,9 @@ int CommandRunner::Unit(std::vector<UnitAction> actions) {
     CVX18D3_Comm& comm = m_link->Comm();
     // The window's start with the reference clock page shown: its reads
     // when its tab is selected come after a status poll.
-    WindowStart(comm);
-    StatusPoll(comm);
-    RefreshFromUnit(comm);
+    WindowStartReadout(comm);
+    StatusCycle(comm);
+    RefClkRefreshReads(comm);
     RequireAnswers("reading the unit's settings");
     for (const UnitAction& action : actions)
         CheckUnitAction(action, comm);
@@ -310,12 +311,12 @@ int CommandRunner::Record() {
     CVX18D3_Comm& comm = ReadCalibration();
     const unsigned rate = SampleRate();
 
-    ui::RecordFile file;
-    ui::FileError error;
+    RecordFile file;
+    FileError error;
     if (!file.Open(m_inv.file, error))
         throw UsageError(m_inv.file +
-                         ": cannot create the record file: " + ui::FileCauseName(error.cause) +
-                         " (" + std::strerror(static_cast<int>(error.osError)) + ")");
+                         ": cannot create the record file: " + FileCauseName(error.cause) + " (" +
+                         std::strerror(static_cast<int>(error.osError)) + ")");
 
     // Samples fall on a grid of 1/rate s from the first one: --duration D
     // takes the samples whose time is below D.
@@ -330,21 +331,21 @@ int CommandRunner::Record() {
     for (std::uint64_t n = 0; n < samples; ++n) {
         if (!pacer.WaitNext())
             break;
-        const StatusSample sample = StatusPoll(comm);
+        const StatusSample sample = StatusCycle(comm);
         if (StopRequested())
             break;
         const std::uint32_t number = summary.samples + 1;
         const double rssi1 = sample.receivers[0].rssiDbm;
         const double rssi2 = sample.receivers[1].rssiDbm;
-        const auto written = file.Append(ui::FormatRecordLine(number, rssi1, rssi2), error);
-        if (written != ui::RecordFile::AppendResult::written) {
+        const auto written = file.Append(FormatRecordLine(number, rssi1, rssi2), error);
+        if (written != RecordFile::AppendResult::written) {
             // As the window: a line the file did not take is lost and the
             // recording goes on, unless part of it stayed in the file.
             ++lost;
             m_console.err << "vx18dctl: " << m_inv.file << ": sample " << number
-                          << " not written: " << ui::FileCauseName(error.cause) << " ("
+                          << " not written: " << FileCauseName(error.cause) << " ("
                           << std::strerror(static_cast<int>(error.osError)) << ")\n";
-            if (written == ui::RecordFile::AppendResult::torn) {
+            if (written == RecordFile::AppendResult::torn) {
                 m_console.err << "vx18dctl: " << m_inv.file
                               << ": part of the line could not be removed; recording stopped\n";
                 summary.samples = number;

@@ -3,7 +3,7 @@
 // test process.
 #pragma once
 
-#include "app/FirmwareLoader.h"
+#include "unit/FirmwareLoader.h"
 
 #include <ostream>
 

@@ -1,6 +1,6 @@
 #include "cli/FirmwareImageText.h"
 
-#include "ui/FileException.h"
+#include "files/FileException.h"
 
 #include <cstring>
 
@@ -13,12 +13,12 @@ std::string FileFailureText(const std::string& path, const FirmwareFileFailure& 
                             std::uint64_t length) {
     if (failure.step == Step::EndOfFile)
         return path + ": the file ended before its " + std::to_string(length) +
-               " bytes were read (" + ui::FileCauseName(ui::FileError::endOfFile) + ")";
+               " bytes were read (" + FileCauseName(FileError::endOfFile) + ")";
     const char* doing = failure.step == Step::Open     ? "open"
                         : failure.step == Step::Length ? "measure"
                                                        : "read";
     return path + ": cannot " + doing +
-           " the file: " + ui::FileCauseName(ui::FileCauseFromErrno(failure.osError)) + " (" +
+           " the file: " + FileCauseName(FileCauseFromErrno(failure.osError)) + " (" +
            std::strerror(failure.osError) + ")";
 }
 

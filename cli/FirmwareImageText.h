@@ -3,7 +3,7 @@
 // of the file system.
 #pragma once
 
-#include "app/FirmwareLoader.h"
+#include "unit/FirmwareLoader.h"
 
 #include <string>
 

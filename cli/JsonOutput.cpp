@@ -1,6 +1,6 @@
 #include "cli/JsonOutput.h"
 
-#include "cli/TimeText.h"
+#include "text/TimeText.h"
 
 #include <nlohmann/json.hpp>
 

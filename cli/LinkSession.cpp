@@ -1,12 +1,12 @@
 #include "cli/LinkSession.h"
 
-#include "app/CVX18DApp.h"
 #include "cli/ExitStatus.h"
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
 #include "platform/PortNames.h"
 #include "platform/SerialDevice.h"
 #include "platform/SystemMessage.h"
+#include "settings/SerialSettingsStore.h"
 
 #include <cstring>
 
@@ -32,19 +32,19 @@ std::string Reason(const plat::DebugCapture& capture) {
 } // namespace
 
 LinkSettings ResolveLinkSettings(const LinkOptions& options) {
-    CVX18DApp stored;
-    stored.LoadRegistrySettings();
+    StoredSerialSettings stored;
+    LoadSerialSettings(stored);
 
     LinkSettings link;
-    link.baud = options.baud.value_or(stored.m_dwBaudRate);
-    link.parity = options.parity.value_or(stored.m_dwParity);
-    link.stopBits = options.stopBits.value_or(stored.m_dwStopBits);
-    link.timeoutMs = options.timeoutMs.value_or(stored.m_dwTimeout);
+    link.baud = options.baud.value_or(stored.baudRate);
+    link.parity = options.parity.value_or(stored.parity);
+    link.stopBits = options.stopBits.value_or(stored.stopBits);
+    link.timeoutMs = options.timeoutMs.value_or(stored.timeoutMs);
 
     if (!options.port) {
         // As start-up does: only the first six characters of the stored name.
-        link.port = stored.m_strComPort;
-        link.portName = stored.m_strComPort.substr(0, kPortNameLength);
+        link.port = stored.portName;
+        link.portName = stored.portName.substr(0, kPortNameLength);
     } else if (options.port->find('/') != std::string::npos) {
         link.port = *options.port;
         link.devicePath = *options.port;

@@ -6,11 +6,11 @@
 // test.
 #pragma once
 
-#include "cli/ExchangeTrace.h"
-#include "cli/MonitorWindow.h"
-#include "cli/TracedPort.h"
 #include "protocol/CVX18D3_Comm.h"
 #include "serial/CSerialCom.h"
+#include "trace/ExchangeTrace.h"
+#include "trace/MonitorWindow.h"
+#include "trace/TracedPort.h"
 
 #include <atomic>
 #include <cstdint>

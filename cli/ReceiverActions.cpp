@@ -5,8 +5,8 @@
 #include "cli/SettingSupport.h"
 #include "cli/ValueParsers.h"
 #include "protocol/DagcRangeTable.h"
-#include "ui/NumberText.h"
-#include "ui/main/StatusFormat.h"
+#include "text/NumberText.h"
+#include "text/StatusFormat.h"
 
 #include <array>
 #include <cstdio>
@@ -229,8 +229,8 @@ std::string BandList(const CVX18D3_Comm& comm, unsigned rx) {
             continue;
         if (!list.empty())
             list += ", ";
-        list += ui::FormatDouble(comm.m_nBandLow[rx][b] / 1e6, 1) + "-" +
-                ui::FormatDouble(comm.m_nBandHigh[rx][b] / 1e6, 1) + " MHz";
+        list += FormatDouble(comm.m_nBandLow[rx][b] / 1e6, 1) + "-" +
+                FormatDouble(comm.m_nBandHigh[rx][b] / 1e6, 1) + " MHz";
     }
     return list;
 }

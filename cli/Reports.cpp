@@ -1,7 +1,7 @@
 #include "cli/Reports.h"
 
 #include "protocol/DagcRangeTable.h"
-#include "ui/refclk/RefClkText.h"
+#include "text/RefClkText.h"
 
 #include <cstdio>
 
@@ -124,11 +124,11 @@ std::string DagcRangeLabel(unsigned index) {
 }
 
 std::string FirmwareDateText(std::uint32_t date) {
-    return ui::FirmwareVersionText(date);
+    return FirmwareVersionText(date);
 }
 
 const char* BootSerialTypeName(std::uint32_t type) {
-    return ui::SerialTypeCaption(type);
+    return SerialTypeCaption(type);
 }
 
 } // namespace vx::cli

@@ -3,8 +3,9 @@
 // these into text for people and JSON for programs.
 #pragma once
 
-#include "cli/WindowSequences.h"
 #include "protocol/CVX18D3_Comm.h"
+#include "unit/Readouts.h"
+#include "unit/StatusPoll.h"
 
 #include <array>
 #include <chrono>

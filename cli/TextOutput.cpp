@@ -1,16 +1,14 @@
 #include "cli/TextOutput.h"
 
-#include "cli/TimeText.h"
-#include "ui/NumberText.h"
-#include "ui/main/StatusFormat.h"
+#include "text/NumberText.h"
+#include "text/StatusFormat.h"
+#include "text/TimeText.h"
 
 #include <cstdio>
 #include <ctime>
 
 namespace vx::cli {
 namespace {
-
-using ui::FormatDouble;
 
 const char* OnOff(bool on) {
     return on ? "on" : "off";

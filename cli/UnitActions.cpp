@@ -1,10 +1,10 @@
 #include "cli/UnitActions.h"
 
-#include "app/SettingsTables.h"
 #include "cli/ExitStatus.h"
 #include "cli/SettingSupport.h"
 #include "cli/ValueParsers.h"
-#include "ui/refclk/SwitchWord.h"
+#include "settings/SettingsTables.h"
+#include "unit/SwitchWord.h"
 
 #include <array>
 #include <cstdio>
@@ -97,11 +97,11 @@ std::optional<std::uint32_t> AttenuatorCode(std::string_view value) {
 } // namespace
 
 WORD SwitchWord(const CVX18D3_Comm& comm, unsigned changedLine, bool on) {
-    return ui::SwitchWordSetting(ui::CachedSwitchReport(comm), changedLine, on);
+    return SwitchWordSetting(CachedSwitchReport(comm), changedLine, on);
 }
 
 WORD EepromPreferenceWord(const CVX18D3_Comm& comm, bool prefer) {
-    return ui::SwitchWordSettingPreference(ui::CachedSwitchReport(comm), prefer);
+    return SwitchWordSettingPreference(CachedSwitchReport(comm), prefer);
 }
 
 UnitAction ParseUnitSetting(std::string_view text) {

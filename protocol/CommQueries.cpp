@@ -3,10 +3,10 @@
 // each receiver's tables and calibration, and the stored status sample rate.
 #include "protocol/CVX18D3_Comm.h"
 
-#include "app/RegistrySettings.h"
 #include "platform/Registry.h"
 #include "protocol/CommandCodes.h"
 #include "protocol/DagcRangeTable.h"
+#include "settings/RegistrySettings.h"
 
 #include <cstdio>
 

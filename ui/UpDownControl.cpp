@@ -1,6 +1,6 @@
 #include "ui/UpDownControl.h"
 
-#include "ui/NumberText.h"
+#include "text/NumberText.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -2,9 +2,9 @@
 // bad input never reaches the unit.
 #include "cli/CliTestSupport.h"
 
-#include "app/RegistrySettings.h"
 #include "platform/Registry.h"
 #include "serial/CSerialCom.h"
+#include "settings/RegistrySettings.h"
 
 #include <gtest/gtest.h>
 

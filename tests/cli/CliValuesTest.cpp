@@ -1,16 +1,17 @@
 // The pieces of vx18dctl that need no unit: values typed on the command
 // line, the byte trace and the firmware progress line.
-#include "cli/ExchangeTrace.h"
 #include "cli/ExitStatus.h"
 #include "cli/ProgressLine.h"
 #include "cli/ReceiverActions.h"
 #include "cli/UnitActions.h"
 #include "cli/ValueParsers.h"
+#include "trace/ExchangeTrace.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
+using namespace vx;
 using namespace vx::cli;
 
 TEST(CliValues, FrequenciesAreReadExactlyInWholeHertz) {

@@ -5,9 +5,9 @@
 #include "platform/Beep.h"
 #include "protocol/CVX18D3_Comm.h"
 #include "serial/CSerialCom.h"
+#include "text/NumberText.h"
 #include "ui/DialogTemplate.h"
 #include "ui/LogicalFont.h"
-#include "ui/NumberText.h"
 #include "ui/PageHandler.h"
 #include "ui/UpDownControl.h"
 
@@ -32,37 +32,6 @@ class PageControlsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void numbersAreReadAsScanfReadsThem() {
-        QCOMPARE(ScanUnsigned("250"), std::optional<unsigned>(250));
-        QCOMPARE(ScanUnsigned("  12abc"), std::optional<unsigned>(12));
-        QCOMPARE(ScanUnsigned("+7"), std::optional<unsigned>(7));
-        QCOMPARE(ScanUnsigned("-1"), std::optional<unsigned>(4294967295u));
-        QCOMPARE(ScanUnsigned("99999999999"), std::optional<unsigned>(4294967295u));
-        QVERIFY(!ScanUnsigned("").has_value());
-        QVERIFY(!ScanUnsigned("abc").has_value());
-        QVERIFY(!ScanUnsigned("- 5").has_value());
-        QCOMPARE(ScanInt("-110 dBm"), std::optional<int>(-110));
-        QCOMPARE(ScanInt("-99999999999"), std::optional<int>(INT_MIN));
-        QCOMPARE(ScanDouble(" 2250.5MHz"), std::optional<double>(2250.5));
-        QCOMPARE(ScanDouble("-3.5e1x"), std::optional<double>(-35.0));
-        QCOMPARE(ScanDouble(".5"), std::optional<double>(0.5));
-        QVERIFY(!ScanDouble(".").has_value());
-        QVERIFY(!ScanDouble("MHz").has_value());
-    }
-
-    void numbersKeepTheirDecimalPointInAnyLocale() {
-        const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-        const std::string saved = previous ? previous : "C";
-        // A comma locale when the machine has one; the result must not change either way.
-        std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-        QCOMPARE(ScanDouble("2250.5"), std::optional<double>(2250.5));
-        QCOMPARE(ScanDouble("2250,5"), std::optional<double>(2250.0));
-        QCOMPARE(FormatDouble(2250.5, 3), std::string("2250.500"));
-        QCOMPARE(FormatDouble(-0.25, 1), std::string("-0.2"));
-        QCOMPARE(FormatDouble(12, 0), std::string("12"));
-        std::setlocale(LC_NUMERIC, saved.c_str());
-    }
-
     void upDownReportsEachCompletedChangeOnce() {
         QWidget window;
         auto* buddy = new QLineEdit(&window);

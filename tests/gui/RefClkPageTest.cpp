@@ -8,12 +8,12 @@
 
 #include "sim/FactoryTables.h"
 #include "support/ExpectedTraffic.h"
+#include "text/RefClkText.h"
 #include "ui/ImageStatic.h"
 #include "ui/UpDownControl.h"
 #include "ui/refclk/CVX18D_RefClk.h"
 #include "ui/refclk/RefClkPageTemplate.h"
-#include "ui/refclk/RefClkText.h"
-#include "ui/refclk/SwitchWord.h"
+#include "unit/SwitchWord.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -416,20 +416,6 @@ private slots:
         QVERIFY(s.Take().endsWith(" ; 100/100"));
     }
 
-    void switchWordCopiesTheBoardFlags() {
-        // With the companion board or forced EEPROM the page offers no click
-        // that sends these; the words are still built from the flags reported.
-        SwitchReport report;
-        report.switches[0] = report.switches[7] = 1;
-        report.companionBoard = 1;
-        report.eepromForced = 1;
-        QCOMPARE(SwitchWordToggling(report, 0), plat::WORD{0xE080});
-        QCOMPARE(SwitchWordTogglingPreference(report), plat::WORD{0xE081});
-        report.eepromForced = 0;
-        report.preferEeprom = 1;
-        QCOMPARE(SwitchWordTogglingPreference(report), plat::WORD{0x8081});
-    }
-
     // ---- VX18P3 ID LEDs -------------------------------------------------------------
 
     void idLedsShowTheirStates() {
@@ -651,22 +637,6 @@ private slots:
         s.Click(IDC_BOOT_SERIAL_TYPE);
         QCOMPARE(s.Take(), QString("F8 05 00 00 ; F8 | ; 100/20"));
         QCOMPARE(s.Text(IDC_BOOT_SERIAL_TYPE), QString("RS232"));
-    }
-
-    // ---- Texts --------------------------------------------------------------------------
-
-    void temperaturesRoundToTheNearestDegree() {
-        QCOMPARE(CelsiusText(-40), std::string("-40 °C"));
-        QCOMPARE(FahrenheitText(-40), std::string("-40 °F"));
-        QCOMPARE(FahrenheitText(25), std::string("77 °F"));
-        // Below -17 °C the sum is negative: -19 °C is -2.2 °F, -20 °C is -4 °F.
-        QCOMPARE(CelsiusToFahrenheit(-19), -2);
-        QCOMPARE(CelsiusToFahrenheit(-20), -4);
-        QCOMPARE(CelsiusToFahrenheit(-32768), -58950);
-        QCOMPARE(CelsiusToFahrenheit(32767), 59013);
-        QCOMPARE(VoltsText(12.9), std::string("12 V"));
-        QCOMPARE(AmperesText(-2.7), std::string("-2 A"));
-        QCOMPARE(FirmwareVersionText(0xABC), std::string("00000ABC"));
     }
 
     // ---- Screenshots --------------------------------------------------------------------

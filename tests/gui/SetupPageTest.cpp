@@ -7,7 +7,7 @@
 
 #include "protocol/CVX18D3_Comm.h"
 #include "support/ExpectedTraffic.h"
-#include "ui/NumberText.h"
+#include "text/NumberText.h"
 #include "ui/UpDownControl.h"
 #include "ui/main/MainDialogTemplate.h"
 #include "ui/main/StatusWorker.h"
@@ -738,7 +738,7 @@ private slots:
             QCOMPARE(s.Comm().m_nDagcLowerDbm[0], std::int8_t(row.limits[1]));
             QCOMPARE(s.Comm().m_nDagcEndVoltage[0], std::int8_t(row.voltages[2]));
             QCOMPARE(s.Text(IDC_LOWER_DBM_EDIT), QString::number(std::int8_t(row.limits[1])));
-            QCOMPARE(s.Text(IDC_START_VOLTAGE_EDIT), QString::fromStdString(vx::ui::FormatDouble(
+            QCOMPARE(s.Text(IDC_START_VOLTAGE_EDIT), QString::fromStdString(vx::FormatDouble(
                                                          std::int8_t(row.voltages[1]) / 10.0, 1)));
             QCOMPARE(s.Text(IDC_PROGRAMMABLE_SLOPE), QString(row.slope));
             QVERIFY(s.OneBreakAtEnd());

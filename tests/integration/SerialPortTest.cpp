@@ -1,11 +1,11 @@
 // The serial port over a pseudo-terminal: opening, exclusive access, line
 // settings, read time-outs, write pacing, input flushing and an adapter that
 // goes away while open.
-#include "app/SettingsTables.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/SerialDevice.h"
 #include "serial/CSerialCom.h"
+#include "settings/SettingsTables.h"
 #include "support/TestSupport.h"
 
 #include <cstring>

@@ -1,10 +1,10 @@
 // Start-up against the simulated unit: online, and offline without a hang
 // when the port is missing, busy, misconfigured or silent.
 #include "app/CVX18DApp.h"
-#include "app/RegistrySettings.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/Registry.h"
+#include "settings/RegistrySettings.h"
 #include "support/SimLink.h"
 
 #include <cstring>

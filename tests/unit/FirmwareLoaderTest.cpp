@@ -1,7 +1,7 @@
 // The firmware load against a scripted port: the blocks and the commit on
 // the line, the size limit checked before anything is read or sent, file
 // failures, a refused block, cancelling, and the programming wait.
-#include "app/FirmwareLoader.h"
+#include "unit/FirmwareLoader.h"
 #include "protocol/CVX18D3_Comm.h"
 #include "support/TestSupport.h"
 

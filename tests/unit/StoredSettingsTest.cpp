@@ -1,9 +1,9 @@
 // Loading the stored serial settings: defaults, range checks, the boxes that
 // report unusable values, and a settings file that cannot be read.
 #include "app/CVX18DApp.h"
-#include "app/RegistrySettings.h"
-#include "app/SerialSettingsStore.h"
 #include "platform/Registry.h"
+#include "settings/RegistrySettings.h"
+#include "settings/SerialSettingsStore.h"
 #include "support/TestSupport.h"
 
 #include <fstream>

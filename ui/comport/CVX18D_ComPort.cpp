@@ -2,15 +2,16 @@
 // the stored settings. The firmware update is in ComPortFirmware.cpp.
 #include "ui/comport/CVX18D_ComPort.h"
 
-#include "app/SerialSettingsStore.h"
-#include "app/SettingsTables.h"
 #include "platform/MessageBox.h"
 #include "platform/PortProbe.h"
 #include "platform/SerialDevice.h"
 #include "protocol/CVX18D3_Comm.h"
+#include "settings/SerialSettingsStore.h"
+#include "settings/SettingsTables.h"
 #include "ui/EnterSpaceAccelerator.h"
 #include "ui/PageHandler.h"
 #include "ui/comport/ComPortTemplate.h"
+#include "unit/Readouts.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -32,7 +33,6 @@ constexpr int kHighestPortNumber = 255;
 constexpr plat::DWORD kDefaultBaudRate = 57600;
 // The firmware before this date cannot be loaded from here when the
 // companion board is fitted.
-constexpr plat::DWORD kFirmwareLoadGateDate = 0x20140320;
 
 constexpr const char* kPortErrorTitle = "Com Port Error";
 
@@ -183,14 +183,8 @@ void CVX18D_ComPort::SelectOpenPortSettings() {
 }
 
 void CVX18D_ComPort::EnableFirmwareControls() {
-    if (m_pComm->m_nLastResult == 0)
+    if (!FirmwareLoadAllowed(*m_pComm))
         return;
-    if (m_pComm->m_bCompanionBoard) {
-        if (!m_pComm->m_bIdentityLoaded)
-            m_pComm->ReadIdentity(0);
-        if (m_pComm->m_dwFirmwareDate < kFirmwareLoadGateDate)
-            return;
-    }
     m_path->setEnabled(true);
     m_browse->setEnabled(true);
     m_load->setEnabled(true);

@@ -9,11 +9,11 @@
 // types a blank into the firmware path.
 #pragma once
 
-#include "app/FirmwareLoader.h"
 #include "platform/MessageTarget.h"
 #include "platform/Win32Types.h"
 #include "serial/SerialPortSettings.h"
 #include "ui/TabPage.h"
+#include "unit/FirmwareLoader.h"
 
 #include <QString>
 

@@ -1,12 +1,12 @@
 // The communications page's firmware update: Browse picks the image file,
 // Load sends it to the unit off the user-interface thread and reports the
 // outcome with the boxes, tones and debugger lines below, in this order.
+#include "files/FileException.h"
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemMessage.h"
 #include "protocol/CVX18D3_Comm.h"
-#include "ui/FileException.h"
 #include "ui/comport/CVX18D_ComPort.h"
 #include "ui/comport/ComPortTemplate.h"
 #include "ui/comport/FirmwareLoadRunner.h"

@@ -5,7 +5,7 @@
 // polls the unit before it starts a load.
 #pragma once
 
-#include "app/FirmwareLoader.h"
+#include "unit/FirmwareLoader.h"
 
 #include <functional>
 #include <string>

@@ -4,7 +4,7 @@
 // the window closes only when the load has ended (Finish).
 #pragma once
 
-#include "app/FirmwareLoader.h"
+#include "unit/FirmwareLoader.h"
 
 #include <QDialog>
 

@@ -6,6 +6,7 @@
 #include "platform/Shell.h"
 #include "platform/SystemMessage.h"
 #include "protocol/CVX18D3_Comm.h"
+#include "text/StatusFormat.h"
 #include "ui/DialogTemplate.h"
 #include "ui/EnterSpaceAccelerator.h"
 #include "ui/IndicatorImages.h"
@@ -14,11 +15,11 @@
 #include "ui/main/LampLayout.h"
 #include "ui/main/MainDialogTemplate.h"
 #include "ui/main/StatusDisplay.h"
-#include "ui/main/StatusFormat.h"
 #include "ui/main/StatusWorker.h"
 #include "ui/main/WindowMessageGate.h"
 #include "ui/refclk/CVX18D_RefClk.h"
 #include "ui/setup/CVX18D_SetupDCn.h"
+#include "unit/Readouts.h"
 
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -177,11 +178,8 @@ plat::BOOL CVX18DDlg::OnInitDialog() {
         m_spin->setRange(1, 10);
     }
 
-    if (m_bOffline == 0) {
-        m_pComm->ReadDeviceConfiguration(0);
-        m_pComm->ReadCompanionBoardFlag(0);
-        m_pComm->MarkTraceBreak();
-    }
+    if (m_bOffline == 0)
+        StartUpReadout(*m_pComm);
 
     // A stored rate of 0 has no wait of its own: it counts as the default.
     std::uint32_t rate = m_pComm->LoadStatusSampleRate();
@@ -458,54 +456,43 @@ plat::LRESULT CVX18DDlg::OnRegistryError(plat::DWORD errorCode) {
 }
 
 plat::LRESULT CVX18DDlg::OnStatusPoll() {
-    // Stale input is dropped by the exchange itself, without waiting.
-    StatusReading status;
-    m_pComm->GetReceiverStatus(status, 0);
-    m_display->ShowPllSynchronised(status.pllSynchronised != 0);
+    m_lastStatus = PollStatus(*m_pComm, {m_pSetupPage[0] != nullptr, m_pSetupPage[1] != nullptr});
+    m_display->ShowPllSynchronised(m_lastStatus.pllSynchronised);
 
     for (plat::UINT rx = 0; rx < 2; ++rx) {
-        const StatusReading::Receiver& reading = status.receiver[rx];
-        m_nAmIndex[rx] = reading.amIndex;
-        if (!m_pSetupPage[rx])
+        const StatusSample::Receiver& shown = m_lastStatus.receivers[rx];
+        if (!shown.fitted)
             continue;
-        m_dRssiDbm[rx] = vx::ui::RssiDbm(*m_pComm, rx, reading.rawRssi);
-        m_display->ShowRssi(rx, m_dRssiDbm[rx]);
-        m_display->ShowAmIndex(rx, reading.amIndex);
-        m_display->ShowFmDeviation(rx, status.fmDeviation[rx]);
-        m_display->ShowLoLocks(rx, reading.lo2Locked != 0, reading.lo1Locked != 0);
-        m_display->ShowAgcZero(rx, reading.agcZeroActive != 0);
+        m_display->ShowRssi(rx, shown.rssiDbm);
+        m_display->ShowAmIndex(rx, shown.amIndex);
+        m_display->ShowFmDeviation(rx, shown.fmDeviation);
+        m_display->ShowLoLocks(rx, shown.lo2Locked, shown.lo1Locked);
+        m_display->ShowAgcZero(rx, shown.agcZero);
     }
 
     for (plat::UINT rx = 0; rx < 2; ++rx) {
-        if ((m_pComm->m_bAgcZero[rx] != 0) == (m_pComm->m_bAgcZeroActive[rx] != 0))
-            continue;
-        m_pComm->m_bAgcZero[rx] = m_pComm->m_bAgcZeroActive[rx];
-        if (CVX18D_SetupDCn* page = m_pSetupPage[rx]) {
+        CVX18D_SetupDCn* page = m_pSetupPage[rx];
+        if (m_lastStatus.receivers[rx].agcZeroChanged && page) {
             // Posted: the page re-reads its ranges after this poll has ended.
             QMetaObject::invokeMethod(
                 page, [page] { page->OnAgcZeroChanged(); }, Qt::QueuedConnection);
         }
     }
 
-    m_pComm->MarkTraceBreak();
     if (g_bRecording.load() != 0)
         AppendRecordSample();
     return 0;
 }
 
 plat::LRESULT CVX18DDlg::OnAmCounterPoll() {
+    PollAmCounters(*m_pComm, m_lastStatus);
     for (plat::UINT rx = 0; rx < 2; ++rx) {
-        if (!m_pSetupPage[rx])
+        const StatusSample::Receiver& shown = m_lastStatus.receivers[rx];
+        if (!shown.fitted)
             continue;
-        std::string text;
-        if (AmCounterWanted(m_nAmIndex[rx], m_dRssiDbm[rx])) {
-            plat::DWORD frequency = 0;
-            m_pComm->GetAmCounterFrequency(rx, &frequency, 0);
-            text = std::to_string(frequency);
-        }
-        m_display->ShowAmCounter(rx, text);
+        m_display->ShowAmCounter(rx, shown.amCounterHz ? std::to_string(*shown.amCounterHz)
+                                                       : std::string());
     }
-    m_pComm->MarkTraceBreak();
     return 0;
 }
 
@@ -565,7 +552,8 @@ void CVX18DDlg::ShowFileErrorBox(const FileError& error) {
 }
 
 void CVX18DDlg::AppendRecordSample() {
-    const std::string line = FormatRecordLine(m_nSampleNumber, m_dRssiDbm[0], m_dRssiDbm[1]);
+    const std::string line = FormatRecordLine(m_nSampleNumber, m_lastStatus.receivers[0].rssiDbm,
+                                              m_lastStatus.receivers[1].rssiDbm);
     FileError error;
     const RecordFile::AppendResult result = m_RecordFile.Append(line, error);
     ++m_nSampleNumber;

@@ -6,10 +6,11 @@
 // that runs this window.
 #pragma once
 
+#include "files/FileException.h"
+#include "files/RecordFile.h"
 #include "platform/MessageTarget.h"
 #include "platform/Win32Types.h"
-#include "ui/FileException.h"
-#include "ui/main/RecordFile.h"
+#include "unit/StatusPoll.h"
 
 #include <QDialog>
 
@@ -110,7 +111,9 @@ public:
     CVX18D_ComPort* ComPortPage() const { return m_pComPortPage; }
     QMenu* SystemMenu() const { return m_systemMenu; }
     int AgcZeroShown(plat::UINT receiver) const;
-    double RssiDbm(plat::UINT receiver) const { return m_dRssiDbm[receiver & 1]; }
+    double RssiDbm(plat::UINT receiver) const {
+        return m_lastStatus.receivers[receiver & 1].rssiDbm;
+    }
     std::uint32_t SampleNumber() const { return m_nSampleNumber; }
     const std::string& ReportFile() const { return m_strReportFile; }
     bool RecordFileOpen() const { return m_RecordFile.IsOpen(); }
@@ -162,8 +165,8 @@ private:
     std::unique_ptr<StatusWorker> m_hWorker;
 
     // Last status values and the recording.
-    std::array<double, 2> m_dRssiDbm{0.0, 0.0};
-    std::array<std::uint8_t, 2> m_nAmIndex{0, 0};
+    // The last status poll, for the AM counter poll and the record file.
+    StatusSample m_lastStatus;
     std::uint32_t m_nSampleNumber = 0;
     std::string m_strReportFile;
     RecordFile m_RecordFile;

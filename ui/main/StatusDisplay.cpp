@@ -1,9 +1,9 @@
 #include "ui/main/StatusDisplay.h"
 
+#include "text/NumberText.h"
+#include "text/StatusFormat.h"
 #include "ui/ImageStatic.h"
-#include "ui/NumberText.h"
 #include "ui/main/MainDialogTemplate.h"
-#include "ui/main/StatusFormat.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -3,12 +3,13 @@
 #include "ui/refclk/CVX18D_RefClk.h"
 
 #include "protocol/CVX18D3_Comm.h"
+#include "text/RefClkText.h"
 #include "ui/ImageStatic.h"
 #include "ui/PageHandler.h"
 #include "ui/UpDownControl.h"
 #include "ui/refclk/RefClkPageTemplate.h"
-#include "ui/refclk/RefClkText.h"
 #include "ui/refclk/RefClkTrace.h"
+#include "unit/Readouts.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -81,12 +82,9 @@ plat::BOOL CVX18D_RefClk::OnInitDialog() {
         m_attenuatorSpin[dc]->SetBuddy(m_attenuatorCode[dc]);
     }
     if (m_bOffline == 0) {
-        SetText(m_serialNumber, m_pComm->GetSerialNumberText(kTraceOff));
-        if (!m_pComm->m_bIdentityLoaded)
-            m_pComm->ReadIdentity(kTraceOff);
+        SetText(m_serialNumber, RefClkPageReadout(*m_pComm));
         SetText(m_firmwareVersion, FirmwareVersionText(m_pComm->m_dwFirmwareDate));
-        LoadSwitchesAndDiscretes();
-        m_pComm->MarkTraceBreak();
+        ShowSwitchAndDiscreteChecks();
     }
     ShowIdLeds(std::to_array(m_pComm->m_nIdLed));
     ShowInternalReference();
@@ -97,11 +95,7 @@ plat::BOOL CVX18D_RefClk::OnInitDialog() {
 void CVX18D_RefClk::RefreshFromUnit() {
     CVX18D3_Comm& comm = *m_pComm;
     // The reads stop at the first failure; the groups are redrawn whatever they gave.
-    const bool read = comm.ReadAttenuators(kTraceOn) &&
-                      comm.ReadSwitchesAndDiscretes(0, kTraceOn) &&
-                      comm.ReadTemperatureRange(kTraceOn) && comm.ReadSupplyVoltageRange(kTraceOn);
-    if (read)
-        comm.ReadSupplyCurrentRange(kTraceOn);
+    RefClkRefreshReads(comm);
 
     ShowBootSerialSettings();
     ShowInternalReference();

@@ -62,7 +62,7 @@ private:
 
     // Switch and discrete lines, ID LEDs.
     void ConnectSwitchHandlers();
-    void LoadSwitchesAndDiscretes();
+    void ShowSwitchAndDiscreteChecks();
     void ShowSwitchesAndDiscretes();
     void ShowIdLeds(const std::array<plat::DWORD, 4>& states);
     void OnSwitchRead();

@@ -3,13 +3,13 @@
 // companion board is fitted; the switches can be changed only while the unit
 // keeps them in EEPROM.
 #include "protocol/CVX18D3_Comm.h"
+#include "text/RefClkText.h"
 #include "ui/ImageStatic.h"
 #include "ui/PageHandler.h"
 #include "ui/refclk/CVX18D_RefClk.h"
 #include "ui/refclk/RefClkPageTemplate.h"
-#include "ui/refclk/RefClkText.h"
 #include "ui/refclk/RefClkTrace.h"
-#include "ui/refclk/SwitchWord.h"
+#include "unit/SwitchWord.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -35,8 +35,7 @@ void CVX18D_RefClk::ConnectSwitchHandlers() {
         connect(m_idLedButton[led], &QPushButton::clicked, this, [this, led] { OnIdLed(led); });
 }
 
-void CVX18D_RefClk::LoadSwitchesAndDiscretes() {
-    m_pComm->ReadSwitchesAndDiscretes(0, kTraceOff);
+void CVX18D_RefClk::ShowSwitchAndDiscreteChecks() {
     plat::BOOL switches[8] = {};
     plat::BOOL discretes[5] = {};
     m_pComm->GetSwitchesAndDiscretes(switches, discretes, kTraceOff);

@@ -1,12 +1,12 @@
 // The "Linearize Bands", "Front End Attenuator Control" and "Serial Comm"
 // groups of the reference clock page.
 #include "protocol/CVX18D3_Comm.h"
-#include "ui/NumberText.h"
+#include "text/NumberText.h"
+#include "text/RefClkText.h"
 #include "ui/PageHandler.h"
 #include "ui/UpDownControl.h"
 #include "ui/refclk/CVX18D_RefClk.h"
 #include "ui/refclk/RefClkPageTemplate.h"
-#include "ui/refclk/RefClkText.h"
 #include "ui/refclk/RefClkTrace.h"
 
 #include <QLineEdit>

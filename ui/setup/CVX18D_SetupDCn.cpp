@@ -10,6 +10,7 @@
 #include "ui/UpDownControl.h"
 #include "ui/setup/SetupPageTemplate.h"
 #include "ui/setup/SetupText.h"
+#include "unit/Readouts.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -33,7 +34,6 @@ constexpr int kLowestDbm = -110;
 constexpr int kHighestDbm = 10;
 constexpr int kVoltageLimit = 40; // tenths of a volt
 constexpr unsigned kSetupCount = 16;
-constexpr int kReadBackGroups = 6;
 
 } // namespace
 
@@ -129,11 +129,8 @@ plat::BOOL CVX18D_SetupDCn::OnInitDialog() {
     for (unsigned setup = 0; setup < kSetupCount; ++setup)
         List(IDC_SETUP_LIST)->addItem(SetupItemText(setup));
 
-    if (m_bOffline == 0) {
-        for (plat::UINT group = 0; group < kReadBackGroups; ++group)
-            comm.ReadReceiverSettings(r, group, 0);
-        comm.MarkTraceBreak();
-    }
+    if (m_bOffline == 0)
+        SetupPageReadback(comm, r);
 
     DecideDagcRangeMode();
     FillSettingLists();

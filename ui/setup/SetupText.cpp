@@ -1,6 +1,6 @@
 #include "ui/setup/SetupText.h"
 
-#include "ui/NumberText.h"
+#include "text/NumberText.h"
 
 #include <climits>
 #include <cmath>

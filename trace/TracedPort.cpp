@@ -1,0 +1,51 @@
+#include "trace/TracedPort.h"
+
+namespace vx {
+
+TracedPort::TracedPort(CBaseClass& port, ExchangeTrace* trace, const std::atomic<bool>* stop)
+    : m_port(port), m_trace(trace), m_stop(stop) {}
+
+plat::BOOL TracedPort::WriteByte(plat::BYTE value) {
+    return Write(&value, 1);
+}
+
+plat::BOOL TracedPort::Write(const plat::BYTE* data, int length) {
+    if (Stopped())
+        return plat::FALSE;
+    if (Pending())
+        ++m_unanswered;
+    if (m_unanswered == 0)
+        m_answeredBeforeSilence = m_exchanges;
+    else if (m_giveUp)
+        return plat::FALSE;
+    ++m_exchanges;
+    m_received = 0;
+    m_expected = data && length >= 4 ? ExchangeTrace::ReplyLength(data[2], data[3]) : 6;
+    if (m_trace && data && length > 0)
+        m_trace->Request(data, static_cast<std::size_t>(length));
+    const plat::BOOL written = m_port.Write(data, length);
+    if (!written) {
+        ++m_unanswered;
+        m_received = m_expected;
+    }
+    return written;
+}
+
+plat::BOOL TracedPort::ReadByte(plat::BYTE* out) {
+    const plat::BOOL got = m_port.ReadByte(out);
+    if (got) {
+        ++m_received;
+        if (m_trace)
+            m_trace->ReplyByte(*out);
+    }
+    return got;
+}
+
+plat::DWORD TracedPort::DiscardPendingInput() {
+    const plat::DWORD count = m_port.DiscardPendingInput();
+    if (m_trace)
+        m_trace->Drained(count);
+    return count;
+}
+
+} // namespace vx
