@@ -212,25 +212,20 @@ bool NetworkDevice::Negotiate() {
     m_telnet = std::make_unique<rfc2217::TelnetStream>(m_output, m_input);
     m_telnet->Start();
     using State = rfc2217::TelnetStream::OptionState;
-    const Wait wait = Flush()
-                          ? Await(kNegotiationTimeoutMs,
-                                  [this] { return m_telnet->ComPortOption() != State::Pending; })
-                          : Wait::Lost;
-    const std::string rawHint = "; a raw TCP port is reached as tcp://" + m_address.HostAndPort();
+    const auto agreed = [this] { return m_telnet->ComPortOption() == State::Agreed; };
+    const Wait wait = Flush() ? Await(kNegotiationTimeoutMs, agreed) : Wait::Lost;
     if (wait == Wait::Lost)
         return FailOpen(m_label, {ERROR_DEVICE_NOT_CONNECTED,
                                   "the device server ended the connection during the telnet "
                                   "negotiation (" +
-                                      m_lostReason + ")"});
+                                      LostReason() + ")"});
     if (wait == Wait::TimedOut)
         return FailOpen(m_label, {ERROR_SEM_TIMEOUT,
-                                  "the device server did not answer the COM-PORT-OPTION (RFC "
-                                  "2217) negotiation within " +
-                                      std::to_string(kNegotiationTimeoutMs) + " ms" + rawHint});
-    if (m_telnet->ComPortOption() == State::Refused)
-        return FailOpen(m_label,
-                        {ERROR_NOT_SUPPORTED,
-                         "the device server refused the COM-PORT-OPTION (RFC 2217)" + rawHint});
+                                  "the device server did not agree to the COM-PORT-OPTION (RFC "
+                                  "2217) within " +
+                                      std::to_string(kNegotiationTimeoutMs) +
+                                      " ms; a raw TCP port is reached as tcp://" +
+                                      m_address.HostAndPort()});
     return true;
 }
 

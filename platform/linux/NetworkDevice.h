@@ -40,9 +40,9 @@ public:
     // Looks the host up, connects and, for RFC 2217, negotiates the
     // COM-PORT-OPTION. On failure: nothing, a debugger line, and the last
     // error set (ERROR_BAD_NETPATH unknown host, ERROR_CONNECTION_REFUSED,
-    // ERROR_HOST_UNREACHABLE, ERROR_SEM_TIMEOUT no answer in time,
-    // ERROR_NOT_SUPPORTED option refused, ERROR_DEVICE_NOT_CONNECTED the
-    // server closed the connection).
+    // ERROR_HOST_UNREACHABLE, ERROR_SEM_TIMEOUT no connection or no agreement
+    // to the option in time, ERROR_DEVICE_NOT_CONNECTED the server closed the
+    // connection).
     static std::unique_ptr<NetworkDevice> Open(const std::string& name,
                                                const NetworkAddress& address);
     ~NetworkDevice();

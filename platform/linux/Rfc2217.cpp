@@ -145,9 +145,9 @@ struct TelnetStream::Events {
             if (event->neg.telopt == kComPortOption)
                 stream.m_comPort = OptionState::Agreed;
             break;
-        case TELNET_EV_DONT:
+        case TELNET_EV_DONT: // the option, once agreed, was withdrawn
             if (event->neg.telopt == kComPortOption)
-                stream.m_comPort = OptionState::Refused;
+                stream.m_comPort = OptionState::Pending;
             break;
         case TELNET_EV_SUBNEGOTIATION:
             if (event->sub.telopt == kComPortOption) {

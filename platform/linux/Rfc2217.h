@@ -95,7 +95,10 @@ std::string Describe(const Setting& setting);
 // both belong to the caller, who moves them to and from the socket.
 class TelnetStream {
 public:
-    enum class OptionState { Pending, Agreed, Refused };
+    // libtelnet's Q method reports no event when the peer refuses an offer
+    // of ours (DONT after WILL), so a refusal and no answer look the same:
+    // the option stays Pending, and only a bounded wait ends it.
+    enum class OptionState { Pending, Agreed };
 
     TelnetStream(std::vector<BYTE>& output, std::deque<BYTE>& input);
     ~TelnetStream();
