@@ -52,6 +52,21 @@ Timing TimeRuns(int runs, const std::function<bool()>& op) {
     return timing;
 }
 
+void PrintRoundTrips(vx::CVX18D3_Comm& comm, std::uint32_t baud, int runs,
+                     const std::string& route) {
+    const Timing ping = TimeRuns(runs, [&] { return comm.Ping(0) && comm.m_nLastResult; });
+    PrintRow(route.empty() ? "link test (6 + 6 bytes)" : "link test, " + route, baud, ping,
+             LineSeconds(12, baud));
+
+    const Timing shortCommand = TimeRuns(runs, [&] {
+        vx::BYTE request[10] = {0, 0, 0x01, 0x10, 0, 0, 0x38, 0, 0, 0};
+        vx::BYTE reply[10] = {};
+        return comm.Transact(request, 4, reply, 4, 0) != 0;
+    });
+    PrintRow(route.empty() ? "short command (10 + 10 bytes)" : "short command, " + route, baud,
+             shortCommand, LineSeconds(20, baud));
+}
+
 bool LinkReady(vxtest::SimLink& link, std::uint32_t baud) {
     if (link.Ready())
         return true;

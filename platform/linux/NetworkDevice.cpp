@@ -157,6 +157,16 @@ void TuneSocket(int fd) {
                  sizeof kUnacknowledgedLimitMs);
 }
 
+// A server that sends a reply byte by byte without TCP_NODELAY holds the
+// second segment until the first is acknowledged, and a delayed
+// acknowledgement (up to 40 ms) then stalls every reply. The kernel turns
+// quick acknowledgement off again by itself, so it is asked for after every
+// receive.
+void AcknowledgeAtOnce(int fd) {
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+}
+
 std::string SocketErrorText(int fd) {
     int error = 0;
     socklen_t size = sizeof error;
@@ -196,6 +206,7 @@ std::unique_ptr<NetworkDevice> NetworkDevice::Open(const std::string& name,
         return nullptr;
     }
     TuneSocket(fd);
+    AcknowledgeAtOnce(fd);
     std::unique_ptr<NetworkDevice> device(new NetworkDevice(label, address, fd));
     if (address.scheme == NetworkScheme::RawTcp) {
         OutputDebugFormat("%s: raw TCP port: line settings are accepted here and not sent; the "
@@ -220,12 +231,12 @@ bool NetworkDevice::Negotiate() {
                                   "negotiation (" +
                                       LostReason() + ")"});
     if (wait == Wait::TimedOut)
-        return FailOpen(m_label, {ERROR_SEM_TIMEOUT,
-                                  "the device server did not agree to the COM-PORT-OPTION (RFC "
-                                  "2217) within " +
-                                      std::to_string(kNegotiationTimeoutMs) +
-                                      " ms; a raw TCP port is reached as tcp://" +
-                                      m_address.HostAndPort()});
+        return FailOpen(m_label,
+                        {ERROR_SEM_TIMEOUT,
+                         "the device server did not agree to the COM-PORT-OPTION (RFC "
+                         "2217) within " +
+                             std::to_string(kNegotiationTimeoutMs) +
+                             " ms; a raw TCP port is reached as tcp://" + m_address.HostAndPort()});
     return true;
 }
 
@@ -271,6 +282,7 @@ bool NetworkDevice::ReceiveAvailable() {
     for (;;) {
         const ssize_t n = ::recv(m_socket, buffer, sizeof buffer, MSG_DONTWAIT);
         if (n > 0) {
+            AcknowledgeAtOnce(m_socket);
             if (m_telnet) {
                 m_telnet->Receive({buffer, static_cast<std::size_t>(n)});
                 if (!m_telnet->ProtocolError().empty())
