@@ -77,14 +77,14 @@ bool LinkReady(vxtest::SimLink& link, std::uint32_t baud) {
 
 void PrintHeader(const std::string& title) {
     std::printf("\n%s\n", title.c_str());
-    std::printf("%-34s %8s %5s %11s %11s %11s %7s %s\n", "operation", "baud", "runs", "mean",
+    std::printf("%-38s %8s %5s %11s %11s %11s %7s %s\n", "operation", "baud", "runs", "mean",
                 "best", "line time", "ratio", "failed");
 }
 
 void PrintRow(const std::string& name, std::uint32_t baud, const Timing& timing,
               double lineSeconds) {
     auto ms = [](double s) { return s * 1000.0; };
-    std::printf("%-34s %8u %5d %9.3f ms %9.3f ms %9.3f ms %7.2f %d\n", name.c_str(), baud,
+    std::printf("%-38s %8u %5d %9.3f ms %9.3f ms %9.3f ms %7.2f %d\n", name.c_str(), baud,
                 timing.runs, ms(timing.meanSeconds), ms(timing.minSeconds), ms(lineSeconds),
                 lineSeconds > 0 ? timing.meanSeconds / lineSeconds : 0.0, timing.failures);
     std::fflush(stdout);
