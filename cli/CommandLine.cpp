@@ -69,7 +69,9 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::ostre
     std::string stopBits;
     std::uint32_t timeout = 0;
     auto* portOption =
-        app.add_option("--port", port, "port name (COM7) or device path (/dev/ttyUSB0)");
+        app.add_option("--port", port,
+                       "port name (COM7), device path (/dev/ttyUSB0) or device server "
+                       "address (rfc2217://HOST:PORT, tcp://HOST:PORT)");
     auto* baudOption =
         app.add_option("--baud", baud, "baud rate")->check(CLI::IsMember(BaudRates()));
     const std::map<std::string, std::uint32_t> parities{
