@@ -5,7 +5,6 @@
 // run through it unchanged; line settings reach the pseudo-terminal; and
 // every failure of the network (server gone, nothing listening, unknown
 // host, no answer) ends in a failed call within its bound, never a hang.
-#include "app/FirmwareLoader.h"
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
@@ -14,6 +13,7 @@
 #include "sim/FactoryTables.h"
 #include "support/Ser2net.h"
 #include "support/SimLink.h"
+#include "unit/FirmwareLoader.h"
 
 #include <gtest/gtest.h>
 
