@@ -29,7 +29,7 @@
 namespace vx::ui {
 namespace {
 
-constexpr int kRefreshMs = 100;
+constexpr int kRefreshMs = 250;
 // Characters each column is made wide enough for: the time, the longest
 // request and reply but a firmware block's (a configuration word, a status
 // reply), the reply time, and the packet of a configuration word.

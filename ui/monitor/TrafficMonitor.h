@@ -6,8 +6,9 @@
 // puts the selected rows on the clipboard and Save as Text writes the rows
 // shown, both as lines of the trace file's form.
 //
-// The log keeps lines for it only while it is open; it looks at the log ten
-// times a second, so a burst of exchanges costs the window one update.
+// The log keeps lines for it only while it is open. The window looks at the
+// log four times a second, so that a burst of exchanges, or the steady stream
+// of polls when they are shown, costs it one update and one repaint per look.
 #pragma once
 
 #include <QWidget>
