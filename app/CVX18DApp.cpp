@@ -32,6 +32,7 @@ CVX18DApp::CVX18DApp() = default;
 CVX18DApp::~CVX18DApp() = default;
 
 bool CVX18DApp::OpenTraceFile(const std::string& path, std::ostream& err) {
+    errno = 0;
     auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::trunc);
     if (!file->is_open()) {
         const int error = errno;
