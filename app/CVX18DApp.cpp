@@ -9,7 +9,10 @@
 #include "protocol/CVX18D3_Comm.h"
 #include "serial/CSerialCom.h"
 #include "settings/SerialSettingsStore.h"
+#include "trace/TracedPort.h"
+#include "trace/TrafficLog.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -24,8 +27,27 @@ std::string RecordFolder() {
     return folder + "/";
 }
 
+CVX18DApp::CVX18DApp() = default;
+
+CVX18DApp::~CVX18DApp() = default;
+
+bool CVX18DApp::OpenTraceFile(const std::string& path, std::ostream& err) {
+    errno = 0;
+    auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::trunc);
+    if (!file->is_open()) {
+        const int error = errno;
+        err << "vx18d: --trace " << path
+            << ": cannot create the file: " << (error ? std::strerror(error) : "unknown error")
+            << '\n';
+        return false;
+    }
+    m_traceFile = std::move(file);
+    return true;
+}
+
 BOOL CVX18DApp::InitInstance() {
     TimePeriod timePeriod;
+    m_traffic = std::make_unique<TrafficLog>(m_traceFile.get());
 
     m_strAppDir = RecordFolder();
 
@@ -47,8 +69,12 @@ BOOL CVX18DApp::InitInstance() {
         ready = port->SetTimeouts(0, 200, 0, 0, 0) != FALSE;
     port->FlushInput();
 
-    auto comm = std::make_unique<CVX18D3_Comm>(port.get());
+    // Every exchange goes through the tap, traced or not; the log keeps
+    // nothing unless the trace file or the traffic monitor wants it.
+    auto tap = std::make_unique<TracedPort>(*port, m_traffic.get(), nullptr);
+    auto comm = std::make_unique<CVX18D3_Comm>(tap.get());
     comm->m_nTimeout = static_cast<std::int32_t>(m_dwTimeout);
+    comm->m_hTraceWnd = m_traffic.get();
 
     m_bOffline = 1;
     if (ready && comm->Ping(0) && comm->m_nLastResult)
@@ -65,7 +91,9 @@ BOOL CVX18DApp::InitInstance() {
                        nullptr);
 
     comm.reset();
+    tap.reset();
     port.reset();
+    m_traffic.reset();
     return FALSE;
 }
 

@@ -9,21 +9,36 @@ namespace vx {
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: vx18d [--help] [--version]\n"
+    "Usage: vx18d [--help] [--version] [--trace FILE]\n"
     "\n"
     "The control program of the Corvanta VX18D dual-channel telemetry receiver.\n"
     "It opens the serial port of the stored settings (the Com Port page sets\n"
     "them) and shows both receivers live.\n"
     "\n"
-    "  --help      show this text\n"
-    "  --version   show the version\n";
+    "  --help         show this text\n"
+    "  --version      show the version\n"
+    "  --trace FILE   write every exchange with the unit to FILE from start-up,\n"
+    "                 one line each, as the Traffic Monitor shows it\n";
 
 } // namespace
 
 std::optional<int> ParseProgramOptions(int argc, const char* const* argv, std::ostream& out,
-                                       std::ostream& err) {
+                                       std::ostream& err, ProgramOptions& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        if (arg == "--trace" || arg.starts_with("--trace=")) {
+            std::string_view file = arg.substr(std::string_view("--trace").size());
+            if (!file.empty())
+                file.remove_prefix(1);
+            else if (i + 1 < argc)
+                file = argv[++i];
+            if (file.empty()) {
+                err << "vx18d: --trace needs the name of a file\n" << kUsage;
+                return 2;
+            }
+            options.traceFile = file;
+            continue;
+        }
         if (arg == "--help" || arg == "-h") {
             out << kUsage;
             return 0;

@@ -15,8 +15,15 @@
 // at rate 10, for the whole program and for the status worker thread alone,
 // with the number of times the worker woke up.
 //
+// With --monitor it measures what the traffic monitor costs while polling at
+// rate 10: the program as it was before the port tap, with the tap and the
+// monitor closed, with the monitor open (status polls hidden, and shown),
+// each as processor time per minute and, in a second run with a 1 ms timer,
+// the longest time the window's thread went without handling events.
+//
 // Usage: vx18d-bench-status-poll [seconds per rate, default 10]
 //        vx18d-bench-status-poll --cpu [seconds per measurement, default 60]
+//        vx18d-bench-status-poll --monitor [seconds per measurement, default 20]
 #include "app/CVX18DApp.h"
 #include "platform/Clock.h"
 #include "platform/Shell.h"
@@ -24,13 +31,18 @@
 #include "serial/CSerialCom.h"
 #include "sim/SimulatedUnit.h"
 #include "support/TestSupport.h"
+#include "trace/TracedPort.h"
+#include "trace/TrafficLog.h"
 #include "ui/main/CVX18DDlg.h"
 #include "ui/main/StatusWorker.h"
+#include "ui/monitor/TrafficMonitor.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -170,6 +182,74 @@ void MeasureCpuMinute(vx::CVX18D3_Comm& comm, bool polling, int seconds) {
     std::fflush(stdout);
 }
 
+enum class MonitorState { noTap, closed, openPollsHidden, openPollsShown };
+
+// Handles events for `seconds`; returns the processor time it took, or with
+// a 1 ms timer running, the longest time between two of its ticks, in ms.
+double RunMeasured(int seconds, bool ticking) {
+    std::int64_t lastTick = plat::TickUs();
+    std::int64_t longestGap = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const std::int64_t now = plat::TickUs();
+        longestGap = std::max(longestGap, now - lastTick);
+        lastTick = now;
+    });
+    if (ticking)
+        ticker.start(1);
+    const double cpuStart = ProcessCpuSeconds();
+    lastTick = plat::TickUs();
+    RunEvents(seconds * 1000);
+    return ticking ? static_cast<double>(longestGap) / 1000.0 : ProcessCpuSeconds() - cpuStart;
+}
+
+// Polling at rate 10 through the window with the monitor as given: the
+// processor time per minute, then the longest stretch without events.
+void MeasureMonitor(vx::CVX18D3_Comm& comm, vx::TrafficLog* log, MonitorState state, int seconds) {
+    static constexpr const char* kNames[] = {"no tap (before)", "tap, monitor closed",
+                                             "monitor open, polls hidden",
+                                             "monitor open, polls shown"};
+    vx::ui::CVX18DDlg dlg(&comm, 0);
+    dlg.m_strAppDir = vx::RecordFolder();
+    dlg.m_pTrafficLog = log;
+    dlg.OnInitDialog();
+    dlg.OnSampleRateChanged(10);
+    dlg.show();
+    if (state == MonitorState::openPollsHidden || state == MonitorState::openPollsShown) {
+        dlg.OpenTrafficMonitor();
+        dlg.Monitor()
+            ->findChild<QCheckBox*>("showPolls")
+            ->setChecked(state == MonitorState::openPollsShown);
+    }
+    RunEvents(300);
+    const std::uint64_t keptBefore = log ? log->NextSequence() : 0;
+    const double cpu = RunMeasured(seconds, false);
+    const std::uint64_t kept = log ? log->NextSequence() - keptBefore : 0;
+    const double longestGapMs = RunMeasured(seconds, true);
+    dlg.DestroyWindow();
+    std::printf("%-28s %14.1f %8.2f %12.1f %10llu\n", kNames[static_cast<int>(state)],
+                1000.0 * cpu * 60.0 / seconds, 100.0 * cpu / seconds, longestGapMs,
+                static_cast<unsigned long long>(kept));
+    std::fflush(stdout);
+}
+
+void RunMonitorStates(vx::CVX18D3_Comm& comm, vx::CBaseClass& port, int seconds) {
+    std::printf("\nPolling at rate 10 through the main window at %u baud, %d s per measurement\n",
+                kBaud, seconds);
+    std::printf("(CPU = processor time of the program; gap = longest time the window's thread "
+                "handled no event, measured with a 1 ms timer in a second run)\n");
+    std::printf("%-28s %14s %8s %12s %10s\n", "", "CPU ms/min", "% core", "gap ms", "lines kept");
+    MeasureMonitor(comm, nullptr, MonitorState::noTap, seconds);
+    vx::TrafficLog log(nullptr);
+    vx::TracedPort tap(port, &log, nullptr);
+    vx::CVX18D3_Comm tapped(&tap);
+    tapped.m_hTraceWnd = &log;
+    for (MonitorState state :
+         {MonitorState::closed, MonitorState::openPollsHidden, MonitorState::openPollsShown})
+        MeasureMonitor(tapped, &log, state, seconds);
+}
+
 void RunAllRates(vx::CVX18D3_Comm& comm, vx::CVX18D3_Comm& drainingComm, int seconds) {
     std::printf("\nStatus poll through the main window at %u baud, %d s per rate\n", kBaud,
                 seconds);
@@ -188,8 +268,10 @@ void RunAllRates(vx::CVX18D3_Comm& comm, vx::CVX18D3_Comm& drainingComm, int sec
 
 int main(int argc, char* argv[]) {
     const bool cpuOnly = argc > 1 && std::strcmp(argv[1], "--cpu") == 0;
-    const int argSeconds = argc > (cpuOnly ? 2 : 1) ? std::atoi(argv[cpuOnly ? 2 : 1]) : 0;
-    const int seconds = argSeconds > 0 ? argSeconds : (cpuOnly ? 60 : 10);
+    const bool monitor = argc > 1 && std::strcmp(argv[1], "--monitor") == 0;
+    const int secondsArg = cpuOnly || monitor ? 2 : 1;
+    const int argSeconds = argc > secondsArg ? std::atoi(argv[secondsArg]) : 0;
+    const int seconds = argSeconds > 0 ? argSeconds : (cpuOnly ? 60 : monitor ? 20 : 10);
     vxtest::IsolatedConfig config;
 
     // The simulated unit, in a child process started before any thread.
@@ -239,7 +321,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    if (cpuOnly) {
+    if (monitor) {
+        RunMonitorStates(comm, port, seconds);
+    } else if (cpuOnly) {
         std::printf("\nProcessor time per minute of the program at %u baud, measured over %d s\n",
                     kBaud, seconds);
         std::printf("%-26s %7s %14s %8s %14s %14s\n", "", "wall s", "CPU ms/min", "% core",

@@ -1,6 +1,6 @@
 // The short commands' command bytes (receiver bit clear) and the small byte
-// helpers that the command set shares. Private to the protocol object's
-// sources.
+// helpers that the command set shares. Used by the protocol object's sources
+// and by the byte trace, which names the commands it shows.
 #pragma once
 
 #include "protocol/CVX18D3_Comm.h"

@@ -1,8 +1,10 @@
 #include "trace/TracedPort.h"
 
+#include "trace/PacketText.h"
+
 namespace vx {
 
-TracedPort::TracedPort(CBaseClass& port, ExchangeTrace* trace, const std::atomic<bool>* stop)
+TracedPort::TracedPort(CBaseClass& port, TrafficSink* trace, const std::atomic<bool>* stop)
     : m_port(port), m_trace(trace), m_stop(stop) {}
 
 plat::BOOL TracedPort::WriteByte(plat::BYTE value) {
@@ -20,11 +22,13 @@ plat::BOOL TracedPort::Write(const plat::BYTE* data, int length) {
         return plat::FALSE;
     ++m_exchanges;
     m_received = 0;
-    m_expected = data && length >= 4 ? ExchangeTrace::ReplyLength(data[2], data[3]) : 6;
+    m_expected = data && length >= 4 ? ReplyLength(data[2], data[3]) : 6;
     if (m_trace && data && length > 0)
         m_trace->Request(data, static_cast<std::size_t>(length));
     const plat::BOOL written = m_port.Write(data, length);
     if (!written) {
+        if (m_trace)
+            m_trace->RequestNotWritten();
         ++m_unanswered;
         m_received = m_expected;
     }
@@ -37,6 +41,8 @@ plat::BOOL TracedPort::ReadByte(plat::BYTE* out) {
         ++m_received;
         if (m_trace)
             m_trace->ReplyByte(*out);
+    } else if (m_trace) {
+        m_trace->ReadMissed();
     }
     return got;
 }

@@ -1,13 +1,14 @@
-// The port as vx18dctl's protocol object sees it: the serial port, with the
-// byte trace of --trace, a count of the exchanges the unit left unanswered
-// (the protocol object's operations that return nothing cannot tell), and
-// the stop request of Ctrl-C. Once a stop has been
+// The port as the protocol object sees it when its traffic is watched: the
+// serial port, tapped for the byte trace (vx18dctl --trace, the window
+// program's traffic log), with a count of the exchanges the unit left
+// unanswered (the protocol object's operations that return nothing cannot
+// tell), and vx18dctl's stop request of Ctrl-C. Once a stop has been
 // asked for, nothing more is written to the unit: the exchange under way
 // ends, the next one fails at once, and the command stops at its next check.
 #pragma once
 
 #include "serial/CBaseClass.h"
-#include "trace/ExchangeTrace.h"
+#include "trace/TrafficSink.h"
 
 #include <atomic>
 
@@ -16,7 +17,7 @@ namespace vx {
 class TracedPort : public CBaseClass {
 public:
     // trace may be null (no trace); stop may be null (never stops).
-    TracedPort(CBaseClass& port, ExchangeTrace* trace, const std::atomic<bool>* stop);
+    TracedPort(CBaseClass& port, TrafficSink* trace, const std::atomic<bool>* stop);
 
     int GetPortKind() override { return m_port.GetPortKind(); }
     SerialPortSettings* GetSettings() override { return m_port.GetSettings(); }
@@ -61,7 +62,7 @@ private:
     bool Stopped() const { return m_stop && m_stop->load(); }
 
     CBaseClass& m_port;
-    ExchangeTrace* m_trace;
+    TrafficSink* m_trace;
     const std::atomic<bool>* m_stop;
     std::uint64_t m_exchanges = 0;
     std::uint64_t m_unanswered = 0;

@@ -30,8 +30,9 @@ TEST(CliTraffic, PingInfoAndGetReadAsTheWindowDoes) {
     // --trace: the bytes of each exchange on standard error, the output unchanged.
     CliResult traced = session.Run({"--trace", "ping"});
     EXPECT_EQ(traced.out, "COM7: online\n");
-    EXPECT_NE(traced.err.find(" -> 27 00 00 00 00 00\n"), std::string::npos) << traced.err;
-    EXPECT_NE(traced.err.find(" <- 27 00 00 00 00 00\n"), std::string::npos);
+    EXPECT_NE(traced.err.find(" | 27 00 00 00 00 00 | 27 00 00 00 00 00 | "), std::string::npos)
+        << traced.err;
+    EXPECT_NE(traced.err.find(" ms | link test\n"), std::string::npos);
 
     session.Unit().ClearRequests();
     CliResult info = session.Run({"--json", "info"});

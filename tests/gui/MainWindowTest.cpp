@@ -261,8 +261,9 @@ private slots:
         QVERIFY(!dlg.windowIcon().isNull());
 
         const QList<QAction*> actions = dlg.SystemMenu()->actions();
-        QVERIFY(actions.size() >= 2);
-        QVERIFY(actions[actions.size() - 2]->isSeparator());
+        QVERIFY(actions.size() >= 3);
+        QVERIFY(actions[actions.size() - 3]->isSeparator());
+        QCOMPARE(actions[actions.size() - 2]->text(), QString("&Traffic Monitor..."));
         QAction* about = actions.last();
         QCOMPARE(about->text(), QString("&About VX18D..."));
 

@@ -17,6 +17,7 @@
 #include "ui/main/StatusDisplay.h"
 #include "ui/main/StatusWorker.h"
 #include "ui/main/WindowMessageGate.h"
+#include "ui/monitor/TrafficMonitor.h"
 #include "ui/refclk/CVX18D_RefClk.h"
 #include "ui/setup/CVX18D_SetupDCn.h"
 #include "unit/Readouts.h"
@@ -165,6 +166,9 @@ plat::BOOL CVX18DDlg::OnInitDialog() {
     m_bInitialised = true;
 
     m_systemMenu->addSeparator();
+    QAction* monitor = m_systemMenu->addAction(QString::fromLatin1(kTrafficMonitorMenuText));
+    monitor->setData(IDM_TRAFFIC_MONITOR);
+    monitor->setEnabled(m_pTrafficLog != nullptr);
     m_systemMenu->addAction(QString::fromLatin1(kAboutMenuText))->setData(IDM_ABOUTBOX);
 
     setWindowIcon(LoadImageResource(IDR_MAINFRAME));
@@ -407,6 +411,8 @@ void CVX18DDlg::DestroyWindow() {
     m_pRefClkPage = nullptr;
     delete m_pComPortPage;
     m_pComPortPage = nullptr;
+    delete m_pTrafficMonitor;
+    m_pTrafficMonitor = nullptr;
 
     hide();
 }
@@ -432,11 +438,21 @@ void CVX18DDlg::OnSysCommand(plat::UINT command) {
     if ((command & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg about(this);
         about.DoModal();
+    } else if ((command & 0xFFF0) == IDM_TRAFFIC_MONITOR) {
+        OpenTrafficMonitor();
     } else if ((command & 0xFFF0) == SC_MINIMIZE) {
         showMinimized();
     } else if ((command & 0xFFF0) == SC_CLOSE) {
         reject();
     }
+}
+
+void CVX18DDlg::OpenTrafficMonitor() {
+    if (!m_pTrafficLog || m_bDestroyed)
+        return;
+    if (!m_pTrafficMonitor)
+        m_pTrafficMonitor = new TrafficMonitor(*m_pTrafficLog, this);
+    m_pTrafficMonitor->Open();
 }
 
 plat::LRESULT CVX18DDlg::OnPing() {
@@ -592,9 +608,10 @@ void CVX18DDlg::StopRecording() {
     CloseRecordFile();
 }
 
-int RunMainDialog(CVX18D3_Comm& comm, int offline, const std::string& appDir) {
+int RunMainDialog(CVX18D3_Comm& comm, int offline, const std::string& appDir, TrafficLog* traffic) {
     auto dialog = std::make_unique<CVX18DDlg>(&comm, offline);
     dialog->m_strAppDir = appDir;
+    dialog->m_pTrafficLog = traffic;
     const int result = dialog->DoModal();
     dialog.reset();
     return result;

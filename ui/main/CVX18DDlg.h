@@ -28,7 +28,8 @@ class QTabWidget;
 
 namespace vx {
 class CVX18D3_Comm;
-}
+class TrafficLog;
+} // namespace vx
 
 namespace vx::ui {
 
@@ -39,6 +40,7 @@ class DialogControls;
 class EnterSpaceAccelerator;
 class StatusDisplay;
 class StatusWorker;
+class TrafficMonitor;
 class WindowMessageGate;
 
 // Messages the window handles (besides the poll messages of StatusWorker.h).
@@ -49,9 +51,11 @@ inline constexpr plat::UINT WM_REGISTRY_ERROR_BOX = 1530;
 
 // System commands of the window menu.
 inline constexpr plat::UINT IDM_ABOUTBOX = 0x0010;
+inline constexpr plat::UINT IDM_TRAFFIC_MONITOR = 0x0020;
 inline constexpr plat::UINT SC_MINIMIZE = 0xF020;
 inline constexpr plat::UINT SC_CLOSE = 0xF060;
 inline constexpr const char* kAboutMenuText = "&About VX18D...";
+inline constexpr const char* kTrafficMonitorMenuText = "&Traffic Monitor...";
 
 // Page numbers of m_nCurPage.
 inline constexpr plat::UINT kPageReceiver1 = 0;
@@ -72,6 +76,9 @@ public:
 
     // Folder of the record file, with its trailing separator; set right after construction.
     std::string m_strAppDir;
+    // The record of the traffic that the traffic monitor shows; set right
+    // after construction. Without one the monitor cannot be opened.
+    TrafficLog* m_pTrafficLog = nullptr;
 
     // Reads the unit's configuration, creates the pages and starts polling
     // when the unit is online. Runs once; returns TRUE.
@@ -87,8 +94,10 @@ public:
     // status poll, 1028 AM counter poll, 1528 stop polling, 1530 registry
     // error box. Unknown messages return 0.
     plat::LRESULT SendMessage(plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam);
-    // Window menu commands: 16 opens the About box.
+    // Window menu commands: 16 opens the About box, 32 the traffic monitor.
     void OnSysCommand(plat::UINT command);
+    // Opens the traffic monitor beside the window, or raises it.
+    void OpenTrafficMonitor();
 
     // Handlers of the controls and messages.
     plat::LRESULT OnStatusPoll();
@@ -110,6 +119,7 @@ public:
     CVX18D_RefClk* RefClkPage() const { return m_pRefClkPage; }
     CVX18D_ComPort* ComPortPage() const { return m_pComPortPage; }
     QMenu* SystemMenu() const { return m_systemMenu; }
+    TrafficMonitor* Monitor() const { return m_pTrafficMonitor; }
     int AgcZeroShown(plat::UINT receiver) const;
     double RssiDbm(plat::UINT receiver) const {
         return m_lastStatus.receivers[receiver & 1].rssiDbm;
@@ -159,6 +169,8 @@ private:
     std::array<CVX18D_SetupDCn*, 2> m_pSetupPage{nullptr, nullptr};
     CVX18D_RefClk* m_pRefClkPage = nullptr;
     CVX18D_ComPort* m_pComPortPage = nullptr;
+    // Created when first opened; a window of its own, deleted by DestroyWindow.
+    TrafficMonitor* m_pTrafficMonitor = nullptr;
 
     // The worker and the gate through which its messages arrive.
     std::shared_ptr<WindowMessageGate> m_gate;
@@ -174,7 +186,8 @@ private:
 };
 
 // Runs the main window modally on the protocol object and destroys it;
-// returns the window's result.
-int RunMainDialog(CVX18D3_Comm& comm, int offline, const std::string& appDir);
+// returns the window's result. traffic is the record the traffic monitor shows.
+int RunMainDialog(CVX18D3_Comm& comm, int offline, const std::string& appDir,
+                  TrafficLog* traffic = nullptr);
 
 } // namespace vx::ui
