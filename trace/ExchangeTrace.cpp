@@ -52,6 +52,11 @@ void ExchangeTrace::Break() {
     Line("--", {});
 }
 
+void ExchangeTrace::Note(const std::string& text) {
+    Flush();
+    Line("##", {}, text.c_str());
+}
+
 void ExchangeTrace::Flush() {
     if (!m_awaiting && m_reply.empty())
         return;

@@ -8,13 +8,16 @@
 // A reply is complete at the length its request's packet type calls for; a
 // reply still short when the next request goes out (or at a trace break) is
 // shown with "(time-out: N of M bytes)". "--" marks the end of the group of
-// exchanges that belongs to one user action (the protocol's trace break).
+// exchanges that belongs to one user action (the protocol's trace break);
+// "##" notes what happened besides the bytes (a request sent again, the
+// configuration cache).
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 namespace vx {
@@ -32,6 +35,8 @@ public:
     void ReplyByte(std::uint8_t value);
     void Drained(std::size_t count);
     void Break();
+    // A line of its own for what happened between exchanges ("##" and the text).
+    void Note(const std::string& text);
     // Writes out a reply that is still incomplete.
     void Flush();
 
