@@ -36,6 +36,14 @@ void PrintRow(const std::string& name, std::uint32_t baud, const Timing& timing,
 
 void PrintHeader(const std::string& title);
 
+// Starts a program (args[0] its path) as a child process with its standard
+// output going to outPath; the child's process id, or -1 when it could not
+// be started.
+int StartProgram(std::vector<std::string> args, const std::string& outPath);
+
+// Starts the simulated unit as COM7 in the isolated folders; otherwise says why.
+bool StartUnit(sim::SimulatedUnit& unit, const vxtest::IsolatedConfig& config);
+
 // True when the link to the simulated unit is up; otherwise says why.
 bool LinkReady(vxtest::SimLink& link, std::uint32_t baud);
 
