@@ -17,15 +17,11 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -49,29 +45,18 @@ int main(int argc, char** argv) {
 
     vxtest::IsolatedConfig config;
     sim::SimulatedUnit unit;
-    if (!unit.Start(config.PortsDir(), "COM7")) {
-        std::fprintf(stderr, "simulated unit: %s\n", unit.LastError().c_str());
+    if (!vxbench::StartUnit(unit, config))
         return 1;
-    }
 
     const std::string outPath = config.Path() + "/status.jsonl";
-    std::vector<std::string> args{
-        VX18DCTL_PATH, "--port", "COM7",    "--baud", std::to_string(kBaud),
-        "--json",      "status", "--watch", "--rate", std::to_string(rate)};
-    std::vector<char*> argvChild;
-    for (std::string& arg : args)
-        argvChild.push_back(arg.data());
-    argvChild.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argvChild[0], &actions, nullptr, argvChild.data(), environ) != 0) {
+    const pid_t pid =
+        vxbench::StartProgram({VX18DCTL_PATH, "--port", "COM7", "--baud", std::to_string(kBaud),
+                               "--json", "status", "--watch", "--rate", std::to_string(rate)},
+                              outPath);
+    if (pid < 0) {
         std::fprintf(stderr, "cannot start %s\n", VX18DCTL_PATH);
         return 1;
     }
-    posix_spawn_file_actions_destroy(&actions);
 
     plat::Sleep(static_cast<std::uint32_t>(seconds) * 1000u);
     ::kill(pid, SIGINT);

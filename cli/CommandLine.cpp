@@ -17,7 +17,9 @@ namespace {
 const char* const kDescription =
     "vx18dctl: the VX18D control program for scripts and test benches.\n"
     "Every command sends what the window sends for the same thing, over the port and\n"
-    "settings the window uses (each option below replaces a stored setting for this run).";
+    "settings the window uses (each option below replaces a stored setting for this run).\n"
+    "A unit's fixed tables (bands, calibration, filter lists) are read once and kept in\n"
+    "the configuration cache ($VX18D_CACHE_DIR, else ~/.cache/corvanta-vx18d).";
 
 const char* const kFooter =
     "Exit status: 0 success; 1 the unit did not answer or refused; 2 usage error (unknown\n"
@@ -44,6 +46,34 @@ const char* const kFooter =
     "          failed_polls, interrupted\n"
     "  flash   file, bytes, blocks, blocks_sent, committed, interrupted, result\n"
     "  on failure: error, exit_status";
+
+// Whole numbers are read as plain decimal digits. Left to the option's own
+// conversion, "0100" would be octal, "0x10" hexadecimal and a sign would
+// wrap around; leading zeros are dropped so that "0100" is one hundred.
+const CLI::Validator kWholeNumber(
+    [](std::string& text) -> std::string {
+        if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+            return "a whole number in decimal digits is needed, not \"" + text + "\"";
+        const std::size_t first = text.find_first_not_of('0');
+        text = first == std::string::npos ? "0" : text.substr(first);
+        return {};
+    },
+    "");
+
+// A number of seconds: decimal digits with an optional fraction; no sign,
+// exponent, "nan" or "inf".
+const CLI::Validator kSeconds(
+    [](std::string& text) -> std::string {
+        const std::size_t point = text.find('.');
+        const std::string whole = text.substr(0, point);
+        const std::string fraction = point == std::string::npos ? "" : text.substr(point + 1);
+        const bool digits = whole.find_first_not_of("0123456789") == std::string::npos &&
+                            fraction.find_first_not_of("0123456789") == std::string::npos;
+        if (!digits || whole.size() + fraction.size() == 0)
+            return "a number of seconds in decimal digits is needed, not \"" + text + "\"";
+        return {};
+    },
+    "");
 
 std::vector<std::string> BaudRates() {
     std::vector<std::string> rates;
@@ -81,10 +111,14 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::ostre
     auto* stopOption = app.add_option("--stop-bits", stopBits, "1, 1.5 or 2")
                            ->check(CLI::IsMember({"1", "1.5", "2"}));
     auto* timeoutOption = app.add_option("--timeout", timeout, "reply time-out in ms")
+                              ->transform(kWholeNumber)
                               ->check(CLI::Range(1u, 3'600'000u));
     app.add_flag("--json", inv.json, "print JSON, one object per line");
     app.add_flag("--trace", inv.trace,
                  "write the request and reply bytes of every exchange to standard error");
+    app.add_flag("--no-cache", inv.noCache,
+                 "read the unit's fixed tables from the unit, not from the configuration cache "
+                 "(the cache is then written afresh)");
 
     auto* ping = app.add_subcommand("ping", "link test: online or offline");
     auto* info = app.add_subcommand(
@@ -96,15 +130,23 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::ostre
     std::uint32_t count = 1;
     status->add_flag("--watch", inv.watch, "poll until Ctrl-C (or --count samples)");
     auto* statusRate = status->add_option("--rate", rate, "samples per second (default: stored)")
+                           ->transform(kWholeNumber)
                            ->check(CLI::Range(1u, 10u));
     auto* statusCount = status->add_option("--count", count, "number of samples")
+                            ->transform(kWholeNumber)
                             ->check(CLI::Range(1u, 4'000'000'000u));
 
     auto* get = app.add_subcommand("get", "a receiver's settings, read back from the unit");
-    get->add_option("RX", inv.receiver, "receiver 1 or 2")->required()->check(CLI::Range(1u, 2u));
+    get->add_option("RX", inv.receiver, "receiver 1 or 2")
+        ->required()
+        ->transform(kWholeNumber)
+        ->check(CLI::Range(1u, 2u));
 
     auto* set = app.add_subcommand("set", "set a receiver, in the order given");
-    set->add_option("RX", inv.receiver, "receiver 1 or 2")->required()->check(CLI::Range(1u, 2u));
+    set->add_option("RX", inv.receiver, "receiver 1 or 2")
+        ->required()
+        ->transform(kWholeNumber)
+        ->check(CLI::Range(1u, 2u));
     set->add_option("SETTING", inv.settings, "NAME=VALUE ...")->required();
     set->footer("Settings:\n" + ReceiverSettingsHelp());
 
@@ -119,9 +161,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::ostre
         ->required();
     auto* recordRateOption =
         record->add_option("--rate", recordRate, "samples per second (default: stored)")
+            ->transform(kWholeNumber)
             ->check(CLI::Range(1u, 10u));
     auto* durationOption = record->add_option("--duration", duration, "seconds to record")
+                               ->transform(kSeconds)
                                ->check(CLI::Range(0.001, 1e9));
+    record->add_flag("--force", inv.force, "record over FILE when it exists (else: exit status 2)");
 
     auto* flash = app.add_subcommand("flash", "load a DSP firmware image into the unit");
     flash->add_option("FILE", inv.file, "firmware image (.bin)")->required();

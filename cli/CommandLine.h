@@ -28,6 +28,8 @@ struct Invocation {
     std::optional<std::uint32_t> count;    // status: number of samples
     std::string file;                      // record, flash
     std::optional<double> durationSeconds; // record
+    bool force = false;                    // record: an existing FILE may be overwritten
+    bool noCache = false;                  // the whole read-out from the unit, cache or not
 };
 
 struct ParsedCommandLine {

@@ -11,15 +11,19 @@
 #include "cli/TextOutput.h"
 #include "cli/UnitActions.h"
 #include "files/RecordFile.h"
+#include "platform/ConfigPaths.h"
 #include "text/StatusFormat.h"
+#include "unit/ConfigurationCache.h"
 #include "unit/Readouts.h"
 #include "unit/StatusPoll.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <sys/stat.h>
 
 namespace vx::cli {
 namespace {
@@ -47,7 +51,14 @@ private:
     int Flash(const FirmwareImage& image);
 
     void Open();
+    // The link test; then the reads begin.
     void RequireLink();
+    // While the unit is read before anything is done, a request without a
+    // reply is sent once more, and a second silence ends the reads at once.
+    void Reading(bool on);
+    // The main window's start-up read-out, its fixed tables from the
+    // configuration cache when it holds this unit's.
+    void StartUp(CVX18D3_Comm& comm);
     // Every exchange so far was answered in full; otherwise the unit failed.
     void RequireAnswers(const char* what);
     unsigned RequireFittedReceiver();
@@ -57,6 +68,8 @@ private:
     // read-out and the page's read-back. The receiver asked for.
     unsigned OpenReceiverPage(CVX18D3_Comm& comm);
     unsigned SampleRate();
+    // record's FILE does not exist yet, or --force allows replacing it.
+    void RequireNewRecordFile() const;
     // The start of status and record: the link, and the calibration the display needs.
     CVX18D3_Comm& ReadCalibration();
     // Sends each setting in turn until a stop is asked for; what was applied.
@@ -73,7 +86,7 @@ private:
 };
 
 void CommandRunner::Open() {
-    const LinkSettings settings = ResolveLinkSettings(m_inv.link);
+    const LinkSettings settings = ResolveLinkSettings(m_inv.link, m_console.err);
     if (m_inv.trace)
         m_trace = std::make_unique<ExchangeTrace>(m_console.err);
     m_link = std::make_unique<LinkSession>(settings, m_trace.get(), &StopFlag(), m_console.err);
@@ -82,8 +95,25 @@ void CommandRunner::Open() {
 void CommandRunner::RequireLink() {
     if (!m_link->LinkTest())
         throw UnitError("the unit did not answer the link test on " + m_link->Settings().port);
-    // What the command reads before it acts stops at the first silence.
-    m_link->Port().GiveUpAfterSilence(true);
+    Reading(true);
+}
+
+void CommandRunner::Reading(bool on) {
+    m_link->Port().GiveUpAfterSilence(on);
+    m_link->Comm().m_nRetries = on ? 1 : 0;
+}
+
+void CommandRunner::StartUp(CVX18D3_Comm& comm) {
+    CacheUse use;
+    use.folder = plat::CacheDir();
+    use.read = !m_inv.noCache;
+    use.readOutClean = [this] {
+        const TracedPort& port = m_link->Port();
+        return port.Unanswered() == 0 && port.Repeats() == 0;
+    };
+    if (m_trace)
+        use.note = [this](const std::string& line) { m_trace->Note(line); };
+    StartUpReadoutWithCache(comm, use);
 }
 
 void CommandRunner::RequireAnswers(const char* what) {
@@ -114,11 +144,18 @@ void CommandRunner::RequireReadBack(bool readBack) {
 }
 
 unsigned CommandRunner::OpenReceiverPage(CVX18D3_Comm& comm) {
-    StartUpReadout(comm);
+    StartUp(comm);
     RequireAnswers("reading the unit's configuration");
     const unsigned rx = RequireFittedReceiver();
     RequireReadBack(SetupPageReadback(comm, rx));
     return rx;
+}
+
+void CommandRunner::RequireNewRecordFile() const {
+    struct stat st {};
+    if (m_inv.force || ::lstat(m_inv.file.c_str(), &st) != 0)
+        return;
+    throw UsageError(m_inv.file + ": the file exists; give --force to record over it");
 }
 
 unsigned CommandRunner::SampleRate() {
@@ -132,16 +169,18 @@ unsigned CommandRunner::SampleRate() {
 CVX18D3_Comm& CommandRunner::ReadCalibration() {
     RequireLink();
     CVX18D3_Comm& comm = m_link->Comm();
-    StartUpReadout(comm);
+    StartUp(comm);
+    // The RSSI goes through the calibration of the band the receiver is tuned in.
+    TuningReadback(comm);
     RequireAnswers("reading the unit's calibration");
-    m_link->Port().GiveUpAfterSilence(false); // a missed poll is tried again next time
+    Reading(false); // a missed poll is tried again next time
     return comm;
 }
 
 template <class Action, class Apply>
 std::vector<AppliedSetting> CommandRunner::ApplyInOrder(const std::vector<Action>& actions,
                                                         Apply apply) {
-    m_link->Port().GiveUpAfterSilence(false); // each setting is tried and reported
+    Reading(false); // each setting is sent once, tried and reported
     std::vector<AppliedSetting> applied;
     for (const Action& action : actions) {
         if (StopRequested())
@@ -178,6 +217,8 @@ int CommandRunner::Run() {
     } else if (m_inv.command == Command::Unit) {
         for (const std::string& setting : m_inv.settings)
             unitActions.push_back(ParseUnitSetting(setting));
+    } else if (m_inv.command == Command::Record) {
+        RequireNewRecordFile();
     } else if (m_inv.command == Command::Flash) {
         image = FirmwareLoader::ReadImage(m_inv.file);
         if (!image.outcome.Succeeded())
@@ -215,7 +256,7 @@ int CommandRunner::Ping() {
 int CommandRunner::Info() {
     RequireLink();
     CVX18D3_Comm& comm = m_link->Comm();
-    StartUpReadout(comm);
+    StartUp(comm);
     comm.GetSerialNumberText(0); // the identity, as the reference clock page reads it
     comm.MarkTraceBreak();
     RequireAnswers("reading the unit's configuration");
@@ -294,7 +335,8 @@ int CommandRunner::Unit(std::vector<UnitAction> actions) {
     CVX18D3_Comm& comm = m_link->Comm();
     // The window's start with the reference clock page shown: its reads
     // when its tab is selected come after a status poll.
-    WindowStartReadout(comm);
+    StartUp(comm);
+    WindowPagesReadout(comm);
     StatusCycle(comm);
     RefClkRefreshReads(comm);
     RequireAnswers("reading the unit's settings");
@@ -313,10 +355,14 @@ int CommandRunner::Record() {
 
     RecordFile file;
     FileError error;
-    if (!file.Open(m_inv.file, error))
+    if (!file.Open(m_inv.file, error,
+                   m_inv.force ? RecordFile::Existing::replace : RecordFile::Existing::refuse)) {
+        if (error.osError == EEXIST)
+            RequireNewRecordFile();
         throw UsageError(m_inv.file +
                          ": cannot create the record file: " + FileCauseName(error.cause) + " (" +
                          std::strerror(static_cast<int>(error.osError)) + ")");
+    }
 
     // Samples fall on a grid of 1/rate s from the first one: --duration D
     // takes the samples whose time is below D.
@@ -335,6 +381,12 @@ int CommandRunner::Record() {
         if (StopRequested())
             break;
         const std::uint32_t number = summary.samples + 1;
+        if (!sample.ok) {
+            // As the window: no reading, no line; the number is skipped.
+            summary.samples = number;
+            ++summary.failedPolls;
+            continue;
+        }
         const double rssi1 = sample.receivers[0].rssiDbm;
         const double rssi2 = sample.receivers[1].rssiDbm;
         const auto written = file.Append(FormatRecordLine(number, rssi1, rssi2), error);
@@ -353,8 +405,6 @@ int CommandRunner::Record() {
             }
         }
         summary.samples = number;
-        if (!sample.ok)
-            ++summary.failedPolls;
         m_output.RecordSample(number, rssi1, rssi2, std::chrono::system_clock::now());
     }
     file.Close();
@@ -379,7 +429,7 @@ int CommandRunner::Flash(const FirmwareImage& image) {
                         "; firmware can be loaded into such a unit from firmware " +
                         FirmwareDateText(kFirmwareLoadCompanionDate) + " on");
     RequireAnswers("asking the unit what it is");
-    m_link->Port().GiveUpAfterSilence(false); // a refused block ends the transfer by itself
+    Reading(false); // a refused block ends the transfer by itself; no block goes twice
 
     // Ctrl-C stops the transfer between blocks (the loader's cancel) and cuts
     // the programming wait short: the unit goes on programming by itself,

@@ -5,6 +5,7 @@
 #include "platform/LastError.h"
 #include "platform/NetworkAddress.h"
 #include "platform/PortNames.h"
+#include "platform/Registry.h"
 #include "platform/SerialDevice.h"
 #include "platform/SystemMessage.h"
 #include "settings/SerialSettingsStore.h"
@@ -32,9 +33,18 @@ std::string Reason(const plat::DebugCapture& capture) {
 
 } // namespace
 
-LinkSettings ResolveLinkSettings(const LinkOptions& options) {
+LinkSettings ResolveLinkSettings(const LinkOptions& options, std::ostream& err) {
     StoredSerialSettings stored;
-    LoadSerialSettings(stored);
+    if (const auto problem = plat::FindRegistryFileProblem()) {
+        // Its defaults would open some other port, on which no unit answers.
+        const std::string where = "settings file " + problem->file + " line " +
+                                  std::to_string(problem->line) + ": " + problem->reason;
+        if (!options.port)
+            throw UsageError(where + "; mend the line, or give --port (and the line settings)");
+        err << "vx18dctl: warning: " << where << "; the stored settings are not used\n";
+    } else {
+        LoadSerialSettings(stored);
+    }
 
     LinkSettings link;
     link.baud = options.baud.value_or(stored.baudRate);
@@ -83,7 +93,7 @@ LinkSession::LinkSession(const LinkSettings& settings, ExchangeTrace* trace,
     }
     m_port = std::make_unique<TracedPort>(*m_serial, trace, stop);
     m_port->FlushInput();
-    m_monitor = std::make_unique<MonitorWindow>(trace, err);
+    m_monitor = std::make_unique<MonitorWindow>(trace, err, m_port.get());
     m_comm = std::make_unique<CVX18D3_Comm>(m_port.get());
     m_comm->m_nTimeout = static_cast<std::int32_t>(m_link.timeoutMs);
     m_comm->m_hTraceWnd = m_monitor.get();

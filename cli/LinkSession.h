@@ -44,9 +44,11 @@ struct LinkSettings {
 
 // The stored settings with the options laid over them. A device path or
 // network address is given the process-local port name "DEVICE". Throws
-// UsageError for a port name longer than a port name can be and for a
-// malformed network address.
-LinkSettings ResolveLinkSettings(const LinkOptions& options);
+// UsageError for a port name longer than a port name can be, for a malformed
+// network address, and for a settings file with a line that cannot be read
+// unless --port names the port (then the defaults stand in for the stored
+// settings, with a warning on err).
+LinkSettings ResolveLinkSettings(const LinkOptions& options, std::ostream& err);
 
 class LinkSession {
 public:

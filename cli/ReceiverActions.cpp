@@ -26,7 +26,9 @@ constexpr std::array<SettingSpec, 19> kSettings{{
     {"freq", Kind::Frequency,
      "a frequency in a band of the receiver with Hz, kHz, MHz or GHz (MHz without a unit), "
      "e.g. 2250.5MHz"},
-    {"ifbw", Kind::IfBandwidth, "an IF bandwidth in kHz from the receiver's list, or #0 to #7"},
+    {"ifbw", Kind::IfBandwidth,
+     "an IF bandwidth in kHz from the receiver's list, or #0 to #7; also sets the video filter "
+     "paired with it (not with the companion board)"},
     {"video", Kind::VideoFilter, "a video filter in kHz from the receiver's list, or #0 to #7"},
     {"amfilter", Kind::AmFilter, "an AM filter in Hz from the receiver's list, or #0 to #31"},
     {"am-inverse", Kind::AmInverse, "on or off"},
@@ -105,8 +107,10 @@ void ParseTableChoice(ReceiverAction& action, std::string_view value, std::uint6
     action.byTableValue = true;
 }
 
-std::optional<std::pair<int, int>> ParseSpan(std::string_view text, std::string_view unit,
-                                             bool tenths) {
+// "FIRST..SECOND" and the unit, each number in full (the caller checks the
+// range before anything narrower takes them).
+std::optional<std::pair<std::int64_t, std::int64_t>> ParseSpan(std::string_view text,
+                                                               std::string_view unit, bool tenths) {
     if (text.size() <= unit.size() || !SameText(text.substr(text.size() - unit.size()), unit))
         return std::nullopt;
     text.remove_suffix(unit.size());
@@ -120,7 +124,7 @@ std::optional<std::pair<int, int>> ParseSpan(std::string_view text, std::string_
     const auto second = read(text.substr(dots + 2));
     if (!first || !second)
         return std::nullopt;
-    return std::pair<int, int>{static_cast<int>(*first), static_cast<int>(*second)};
+    return std::pair{*first, *second};
 }
 
 void ParseRange(ReceiverAction& action, std::string_view value) {
@@ -162,10 +166,10 @@ void ParseRange(ReceiverAction& action, std::string_view value) {
         end > 40)
         NotAllowed(action);
     action.kind = Kind::RangeProgrammable;
-    action.lowerDbm = lower;
-    action.upperDbm = upper;
-    action.startTenths = start;
-    action.endTenths = end;
+    action.lowerDbm = static_cast<int>(lower);
+    action.upperDbm = static_cast<int>(upper);
+    action.startTenths = static_cast<int>(start);
+    action.endTenths = static_cast<int>(end);
 }
 
 std::uint64_t Flag(const ReceiverAction& action, std::string_view value, std::string_view on,

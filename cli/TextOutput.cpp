@@ -238,7 +238,8 @@ void TextOutput::Unit(const UnitReport& u, const std::vector<AppliedSetting>& ap
 void TextOutput::RecordDone(const RecordSummary& summary) {
     m_out << "recorded " << summary.samples << " samples to " << summary.file;
     if (summary.failedPolls)
-        m_out << " (" << summary.failedPolls << " without an answer from the unit)";
+        m_out << " (" << summary.failedPolls
+              << " without an answer from the unit, left out of the file)";
     m_out << '\n';
 }
 

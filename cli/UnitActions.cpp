@@ -16,6 +16,7 @@ using Kind = UnitAction::Kind;
 
 constexpr unsigned kLevelsPerCode = 5;                    // 0.5 dB a code, in tenths
 constexpr std::int64_t kLowestLevelTenths = -315;         // code 0 is -31.5 dB
+constexpr std::int64_t kHighestLevelTenths = 0;           // code 63 is 0 dB
 constexpr std::uint32_t kHighestBootBaudHundreds = 0x7FF; // 11 bits of hundreds
 
 struct SettingSpec {
@@ -85,13 +86,12 @@ std::optional<std::uint32_t> AttenuatorCode(std::string_view value) {
     }
     if (!SameText(unit, "dB") && !SameText(unit, "dBm"))
         return std::nullopt;
+    // The range first: the arithmetic below is only for levels the attenuator has.
     const auto tenths = ParseTenths(number);
-    if (!tenths || (*tenths - kLowestLevelTenths) % kLevelsPerCode != 0)
+    if (!tenths || *tenths < kLowestLevelTenths || *tenths > kHighestLevelTenths ||
+        (*tenths - kLowestLevelTenths) % kLevelsPerCode != 0)
         return std::nullopt;
-    const std::int64_t code = (*tenths - kLowestLevelTenths) / kLevelsPerCode;
-    if (code < 0 || code > 63)
-        return std::nullopt;
-    return static_cast<std::uint32_t>(code);
+    return static_cast<std::uint32_t>((*tenths - kLowestLevelTenths) / kLevelsPerCode);
 }
 
 } // namespace

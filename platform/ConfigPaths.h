@@ -7,6 +7,9 @@
 //
 // Data folder (the record file): $VX18D_DATA_DIR when set, else
 // $XDG_DATA_HOME/corvanta-vx18d (~/.local/share/corvanta-vx18d).
+//
+// Cache folder (vx18dctl's copy of each unit's fixed tables): $VX18D_CACHE_DIR
+// when set, else $XDG_CACHE_HOME/corvanta-vx18d (~/.cache/corvanta-vx18d).
 #pragma once
 
 #include <string>
@@ -17,6 +20,7 @@ std::string ConfigDir();
 std::string SettingsFilePath();
 std::string PortsDir();
 std::string DataDir();
+std::string CacheDir();
 
 // Creates the folder and its parents when missing; true when it exists afterwards.
 bool EnsureDirectory(const std::string& path);

@@ -20,17 +20,18 @@ MessageBoxHandler& CurrentHandler() {
 } // namespace
 
 int ShowMessageBox(const std::string& text, const std::string& caption, UINT type,
-                   const void* owner) {
+                   const void* owner, std::vector<std::string> buttons) {
     MessageBoxHandler handler;
     {
         std::lock_guard lock(HandlerMutex());
         handler = CurrentHandler();
     }
     if (handler)
-        return handler(MessageBoxRequest{text, caption, type, owner});
-    // No user interface to show it in: the operator still reads it on standard error.
+        return handler(MessageBoxRequest{text, caption, type, owner, std::move(buttons)});
+    // No user interface to show it in: the operator still reads it on standard
+    // error, and a question takes its cautious answer.
     OutputDebugString("[" + caption + "] " + text + "\r\n");
-    return IDOK;
+    return (type & 0xF) == MB_YESNO ? IDNO : IDOK;
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {

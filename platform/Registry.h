@@ -22,6 +22,8 @@
 
 #include "platform/Win32Types.h"
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
 namespace plat {
@@ -76,6 +78,17 @@ LONG RegSetValueEx(HKEY hKey, const char* valueName, DWORD reserved, DWORD type,
                    DWORD cbData);
 
 LONG RegCloseKey(HKEY hKey);
+
+// What makes the settings file unusable when it cannot be parsed: the file,
+// the first line that cannot be read (from 1) and why.
+struct RegistryFileProblem {
+    std::string file;
+    std::size_t line = 0;
+    std::string reason;
+};
+// The settings file's parse problem; none for a file that parses, a missing
+// file, or one that cannot be read at all (the calls report those).
+std::optional<RegistryFileProblem> FindRegistryFileProblem();
 
 // Points the store at another file (tests); an empty path returns to
 // SettingsFilePath().

@@ -35,6 +35,7 @@ inline constexpr UINT WM_TRACE_REPLY_BYTE = 1525;   // wParam index, lParam byte
 inline constexpr UINT WM_TRACE_REQUEST_BYTE = 1526; // wParam index, lParam byte value
 inline constexpr UINT WM_TRACE_BREAK = 1527;
 inline constexpr UINT WM_REGISTRY_ERROR = 1530; // wParam Win32 error code
+inline constexpr UINT WM_TRACE_RETRY = 1531;    // wParam the try about to start (2, 3 ...)
 
 // Packet types (bytes 2 and 3 of the header).
 inline constexpr BYTE kStartByte = 0x27;
@@ -93,6 +94,10 @@ public:
     std::int32_t m_nTimeout = 1000;  // reply time-out, ms
     std::uint32_t m_nLastResult = 0; // nonzero after a complete reply; the link status after Ping
     plat::HWND m_hTraceWnd = nullptr;
+    // Further tries Transact gives a request whose reply did not come in
+    // full (the monitor window hears of each). The window sends every
+    // request once (0); vx18dctl tries its reads a second time.
+    std::uint32_t m_nRetries = 0;
 
     BOOL Transact(BYTE* request, WORD payloadLength, BYTE* reply, WORD replyPayloadLength,
                   BOOL trace);
@@ -170,6 +175,10 @@ public:
     BOOL ReadReceiverSettings(UINT receiver, UINT group, BOOL trace);
     void ReadIdentity(BOOL trace);
     void ReadDeviceConfiguration(BOOL trace);
+    // What ReadDeviceConfiguration reads that an operator can change, in its
+    // order: the external reference, each receiver's stored video gain and
+    // AM gain, the boot baud rate and serial type.
+    void ReadAdjustableConfiguration(BOOL trace);
     void ReadCompanionBoardFlag(BOOL trace);
     WORD ReadAmFilterEntry(UINT receiver, UINT index, BOOL trace);
     BYTE LoadStatusSampleRate();
@@ -204,6 +213,12 @@ public:
     void SetVideoOutGain(UINT receiver, UINT gain, BOOL trace);
     void SaveVideoOutGain(UINT receiver, UINT gain, BOOL trace);
 
+    // Records as the receiver's RSSI band the band whose limits hold its
+    // cached tuning frequency, trying the unit's own band field first; a
+    // frequency in no band keeps the band it had. Tuning and the read-back
+    // of the frequency both call it.
+    void SelectRssiBand(UINT receiver);
+
     // The configuration word of a receiver rebuilt from the cache.
     ReceiverConfiguration CachedConfiguration(UINT receiver) const;
 
@@ -234,6 +249,12 @@ protected:
     // when the exchange failed). Returns the exchange result.
     BOOL ShortCommand(BYTE commandByte, BYTE arg1, BYTE arg2, BYTE arg3,
                       std::array<BYTE, 3>& result, BOOL trace);
+
+    // The parts of the start-up read-out.
+    void ReadExternalReference(BOOL trace);
+    void ReadReceiverTables(UINT receiver, BOOL trace); // bands, calibration, filter tables
+    void ReadReceiverGains(UINT receiver, BOOL trace);  // stored video gain, AM gain
+    void ReadBootSerialSettings(BOOL trace);
 
     // Sends a receiver's configuration word rebuilt from the cache.
     BOOL SendCachedConfiguration(UINT receiver, BOOL trace);

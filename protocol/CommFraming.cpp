@@ -15,7 +15,23 @@ CVX18D3_Comm::~CVX18D3_Comm() = default;
 
 BOOL CVX18D3_Comm::Transact(BYTE* request, WORD payloadLength, BYTE* reply, WORD replyPayloadLength,
                             BOOL trace) {
-    return Exchange(request, payloadLength, reply, replyPayloadLength, trace, m_nTimeout);
+    BOOL ok = Exchange(request, payloadLength, reply, replyPayloadLength, trace, m_nTimeout);
+    for (std::uint32_t retry = 1; !ok && retry <= m_nRetries; ++retry) {
+        if (m_hTraceWnd)
+            m_hTraceWnd->SendMessage(WM_TRACE_RETRY, retry + 1, 0);
+        std::memset(reply, 0, kHeaderLength + replyPayloadLength);
+        ok = Exchange(request, payloadLength, reply, replyPayloadLength, trace, m_nTimeout);
+        if (ok) {
+            // The reply to the try that timed out may still come after this
+            // one: it must not be taken for the reply to the next request.
+            // What follows within a reply time-out is dropped.
+            const std::int64_t until = plat::TickMs() + m_nTimeout;
+            BYTE late = 0;
+            while (plat::TickMs() < until && m_pPort->ReadByte(&late)) {
+            }
+        }
+    }
+    return ok;
 }
 
 BOOL CVX18D3_Comm::TransactLong(BYTE* request, WORD payloadLength, BYTE* reply,

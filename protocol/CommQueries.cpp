@@ -162,6 +162,9 @@ BOOL CVX18D3_Comm::ReadReceiverSettings(UINT receiver, UINT group, BOOL trace) {
     case 1:
         m_nTuningFrequency[r] = static_cast<std::uint64_t>(cmd::Word(b8, b9)) * 1'000'000u +
                                 std::uint64_t{b7} * 10'000u;
+        // The RSSI calibration follows the frequency the unit reports, as
+        // it follows one sent to it.
+        SelectRssiBand(r);
         break;
     case 2: {
         const WORD value = cmd::Word(b7, b8);
@@ -214,38 +217,58 @@ void CVX18D3_Comm::ReadCompanionBoardFlag(BOOL trace) {
 }
 
 void CVX18D3_Comm::ReadDeviceConfiguration(BOOL trace) {
-    m_nExtRefMHz = static_cast<BYTE>(ReadRegister(0, 0, 54, trace) & 0xFF);
-
+    ReadExternalReference(trace);
     for (UINT r = 0; r < 2; ++r) {
-        for (UINT b = 0; b < 4; ++b) {
-            const WORD low = ReadRegister(r, 0, 19 + 2 * b, trace);
-            const WORD high = ReadRegister(r, 0, 20 + 2 * b, trace);
-            const WORD slope = ReadRegister(r, 0, 29 + 2 * b, trace);
-            const WORD offset = ReadRegister(r, 0, 30 + 2 * b, trace);
-            const WORD unavailable = ReadRegister(r, b + 2, 4, trace);
-            m_nBandLow[r][b] = std::uint64_t{low} * 1'000'000u;
-            m_nBandHigh[r][b] = std::uint64_t{high} * 1'000'000u;
-            m_fRssiSlope[r][b] = static_cast<std::int16_t>(slope) / 10000.0;
-            m_fRssiOffset[r][b] = static_cast<std::int16_t>(offset) / 10.0;
-            m_bLinearizeLocked[r][b] = (unavailable == 0 && low != 0 && high != 0) ? 0 : 1;
-        }
-        // The three value tables, one after the other, each in register order.
-        for (UINT i = 0; i < 8; ++i)
-            m_wIfBandwidthValue[r][i] = ReadRegister(r, 0, i, trace);
-        for (UINT i = 0; i < 8; ++i)
-            m_wVideoFilterValue[r][i] = ReadRegister(r, 0, 37 + i, trace);
-        for (UINT i = 0; i < 8; ++i)
-            m_wAgcTimeConstantValue[r][i] = ReadRegister(r, 0, 10 + i, trace);
-        for (UINT i = 0; i < 32; ++i)
-            m_wAmFilterValue[r][i] = ReadAmFilterEntry(r, i, trace);
-        m_wVideoGain[r] = ReadRegister(r, 18, 9, trace);
-
-        std::array<BYTE, 3> result{};
-        ShortCommand(cmd::ForReceiver(cmd::kAmGain, r), cmd::kAmGainRead, 0, 0, result, trace);
-        m_nAmGain[r] = result[1];
+        ReadReceiverTables(r, trace);
+        ReadReceiverGains(r, trace);
     }
-
     m_bRfSwitch = ReadRegister(0, 0, 55, trace) != 0;
+    ReadBootSerialSettings(trace);
+}
+
+void CVX18D3_Comm::ReadAdjustableConfiguration(BOOL trace) {
+    ReadExternalReference(trace);
+    for (UINT r = 0; r < 2; ++r)
+        ReadReceiverGains(r, trace);
+    ReadBootSerialSettings(trace);
+}
+
+void CVX18D3_Comm::ReadExternalReference(BOOL trace) {
+    m_nExtRefMHz = static_cast<BYTE>(ReadRegister(0, 0, 54, trace) & 0xFF);
+}
+
+void CVX18D3_Comm::ReadReceiverTables(UINT r, BOOL trace) {
+    for (UINT b = 0; b < 4; ++b) {
+        const WORD low = ReadRegister(r, 0, 19 + 2 * b, trace);
+        const WORD high = ReadRegister(r, 0, 20 + 2 * b, trace);
+        const WORD slope = ReadRegister(r, 0, 29 + 2 * b, trace);
+        const WORD offset = ReadRegister(r, 0, 30 + 2 * b, trace);
+        const WORD unavailable = ReadRegister(r, b + 2, 4, trace);
+        m_nBandLow[r][b] = std::uint64_t{low} * 1'000'000u;
+        m_nBandHigh[r][b] = std::uint64_t{high} * 1'000'000u;
+        m_fRssiSlope[r][b] = static_cast<std::int16_t>(slope) / 10000.0;
+        m_fRssiOffset[r][b] = static_cast<std::int16_t>(offset) / 10.0;
+        m_bLinearizeLocked[r][b] = (unavailable == 0 && low != 0 && high != 0) ? 0 : 1;
+    }
+    // The three value tables, one after the other, each in register order.
+    for (UINT i = 0; i < 8; ++i)
+        m_wIfBandwidthValue[r][i] = ReadRegister(r, 0, i, trace);
+    for (UINT i = 0; i < 8; ++i)
+        m_wVideoFilterValue[r][i] = ReadRegister(r, 0, 37 + i, trace);
+    for (UINT i = 0; i < 8; ++i)
+        m_wAgcTimeConstantValue[r][i] = ReadRegister(r, 0, 10 + i, trace);
+    for (UINT i = 0; i < 32; ++i)
+        m_wAmFilterValue[r][i] = ReadAmFilterEntry(r, i, trace);
+}
+
+void CVX18D3_Comm::ReadReceiverGains(UINT r, BOOL trace) {
+    m_wVideoGain[r] = ReadRegister(r, 18, 9, trace);
+    std::array<BYTE, 3> result{};
+    ShortCommand(cmd::ForReceiver(cmd::kAmGain, r), cmd::kAmGainRead, 0, 0, result, trace);
+    m_nAmGain[r] = result[1];
+}
+
+void CVX18D3_Comm::ReadBootSerialSettings(BOOL trace) {
     m_nBootBaudRate = DWORD{ReadRegister(0, 0, 45, trace)} * 100u;
     m_nBootSerialType = ReadRegister(1, 0, 46, trace) & 1u;
 }

@@ -139,17 +139,22 @@ BOOL CVX18D3_Comm::SetTuningFrequency(UINT receiver, std::uint64_t frequencyHz, 
     const UINT r = ReceiverIndex(receiver);
     m_nTuningFrequency[r] = frequencyHz;
     const BOOL ok = SendCachedConfiguration(r, trace);
+    SelectRssiBand(r);
+    return ok;
+}
 
+void CVX18D3_Comm::SelectRssiBand(UINT receiver) {
+    const UINT r = ReceiverIndex(receiver);
+    const std::uint64_t frequencyHz = m_nTuningFrequency[r];
     // The unit's own band is tried first, so it wins where bands overlap.
     const DWORD first = m_nBandSelect[r] % 4;
     for (DWORD i = 0; i < 4; ++i) {
         const DWORD band = (first + i) % 4;
         if (m_nBandLow[r][band] <= frequencyHz && frequencyHz <= m_nBandHigh[r][band]) {
             m_nRssiBand[r] = band;
-            break;
+            return;
         }
     }
-    return ok;
 }
 
 void CVX18D3_Comm::SelectSetup(UINT receiver, UINT setup, BOOL trace) {

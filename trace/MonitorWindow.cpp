@@ -8,6 +8,10 @@ namespace vx {
 plat::LRESULT MonitorWindow::SendMessage(plat::UINT message, plat::WPARAM wParam, plat::LPARAM) {
     if (message == WM_TRACE_BREAK && m_trace) {
         m_trace->Break();
+    } else if (message == WM_TRACE_RETRY) {
+        if ((!m_port || m_port->RepeatNextRequest()) && m_trace)
+            m_trace->Note("no complete reply: the request goes out again (try " +
+                          std::to_string(wParam) + ")");
     } else if (message == WM_REGISTRY_ERROR) {
         const auto code = static_cast<plat::DWORD>(wParam);
         m_err << "vx18dctl: warning: settings store: Operation returned:" << code

@@ -2,6 +2,8 @@
 
 #include "trace/PacketText.h"
 
+#include <utility>
+
 namespace vx {
 
 TracedPort::TracedPort(CBaseClass& port, TrafficSink* trace, const std::atomic<bool>* stop)
@@ -14,11 +16,14 @@ plat::BOOL TracedPort::WriteByte(plat::BYTE value) {
 plat::BOOL TracedPort::Write(const plat::BYTE* data, int length) {
     if (Stopped())
         return plat::FALSE;
-    if (Pending())
+    const bool repeat = std::exchange(m_repeatNext, false) && Pending();
+    if (repeat)
+        ++m_repeats;
+    else if (Pending())
         ++m_unanswered;
-    if (m_unanswered == 0)
-        m_answeredBeforeSilence = m_exchanges;
-    else if (m_giveUp)
+    if (m_unanswered == 0 && !repeat)
+        m_answeredBeforeSilence = m_exchanges - m_repeats;
+    else if (m_unanswered != 0 && m_giveUp)
         return plat::FALSE;
     ++m_exchanges;
     m_received = 0;
@@ -33,6 +38,11 @@ plat::BOOL TracedPort::Write(const plat::BYTE* data, int length) {
         m_received = m_expected;
     }
     return written;
+}
+
+bool TracedPort::RepeatNextRequest() {
+    m_repeatNext = Pending() && !(m_giveUp && m_unanswered != 0) && !Stopped();
+    return m_repeatNext;
 }
 
 plat::BOOL TracedPort::ReadByte(plat::BYTE* out) {

@@ -45,12 +45,21 @@ public:
     plat::BOOL IsReady() override { return m_port.IsReady(); }
     plat::DWORD DiscardPendingInput() override;
 
-    // Requests written, and those whose reply did not come in full before
-    // the next request (or has not come yet).
+    // Requests written (each try counts), and those whose reply did not come
+    // in full before the next request (or has not come yet); a try whose
+    // request is sent again counts only when the last try goes unanswered too.
     std::uint64_t Exchanges() const { return m_exchanges; }
     std::uint64_t Unanswered() const { return m_unanswered + (Pending() ? 1 : 0); }
+    // Requests sent again because the try before went unanswered.
+    std::uint64_t Repeats() const { return m_repeats; }
     // Requests answered in full before the first one that was not.
     std::uint64_t AnsweredBeforeSilence() const { return m_answeredBeforeSilence; }
+
+    // The next request repeats the last one, whose reply did not come: that
+    // silence is no failure (yet), and the repeat goes out even while
+    // GiveUpAfterSilence is on. False when no repeat will go out (the last
+    // request was answered, or the port gave up earlier).
+    bool RepeatNextRequest();
 
     // While on, once a request went unanswered no further request is sent:
     // a read-out that the unit stopped answering fails at once instead of
@@ -70,6 +79,8 @@ private:
     std::size_t m_received = 0;
     std::uint64_t m_answeredBeforeSilence = 0;
     bool m_giveUp = false;
+    bool m_repeatNext = false;
+    std::uint64_t m_repeats = 0;
 };
 
 } // namespace vx

@@ -1,14 +1,19 @@
 // The vx18d program: the Qt application around the application object.
 #include "app/CVX18DApp.h"
 #include "app/ProgramOptions.h"
+#include "app/ProgramRestart.h"
 #include "ui/QtMessageBoxes.h"
 #include "ui/main/CVX18DDlg.h"
 
 #include <QApplication>
 
 #include <iostream>
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
+    // As given, before Qt takes its own options out: a restart repeats them all.
+    const std::vector<std::string> arguments(argv, argv + argc);
     // --help and --version answer before Qt looks for a display.
     vx::ProgramOptions options;
     if (const auto exitStatus = vx::ParseProgramOptions(argc, argv, std::cout, std::cerr, options))
@@ -28,5 +33,8 @@ int main(int argc, char* argv[]) {
         return vx::ui::RunMainDialog(comm, offline, appDir, app.Traffic());
     });
     app.InitInstance();
+    // The run has ended and the port is closed: the new run can open it.
+    if (vx::ProgramRestartRequested())
+        vx::RestartProgram(arguments);
     return 0;
 }

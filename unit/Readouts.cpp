@@ -52,13 +52,31 @@ bool RefClkRefreshReads(CVX18D3_Comm& comm) {
     return comm.m_nLastResult != 0;
 }
 
-void WindowStartReadout(CVX18D3_Comm& comm) {
-    StartUpReadout(comm);
+void WindowPagesReadout(CVX18D3_Comm& comm) {
     for (unsigned rx = 0; rx < 2; ++rx) {
         if (ReceiverFitted(comm, rx))
             SetupPageReadback(comm, rx);
     }
     RefClkPageReadout(comm);
+}
+
+void WindowStartReadout(CVX18D3_Comm& comm) {
+    StartUpReadout(comm);
+    WindowPagesReadout(comm);
+}
+
+bool TuningReadback(CVX18D3_Comm& comm) {
+    constexpr unsigned kBandGroup = 0;
+    constexpr unsigned kFrequencyGroup = 1;
+    bool readBack = true;
+    for (unsigned rx = 0; rx < 2; ++rx) {
+        if (!ReceiverFitted(comm, rx))
+            continue;
+        readBack = comm.ReadReceiverSettings(rx, kBandGroup, kTraceOff) && readBack;
+        readBack = comm.ReadReceiverSettings(rx, kFrequencyGroup, kTraceOff) && readBack;
+    }
+    comm.MarkTraceBreak();
+    return readBack;
 }
 
 bool FirmwareLoadAllowed(CVX18D3_Comm& comm) {

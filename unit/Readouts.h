@@ -6,6 +6,7 @@
 //
 // - StartUpReadout: the main window's initial read-out;
 // - SetupPageReadback: a receiver setup page's initial read-back;
+// - TuningReadback: the part of it that chooses the RSSI calibration;
 // - RefClkPageReadout: the reference clock page's start (serial number and
 //   identity, switches and discretes);
 // - RefClkRefreshReads: the reference clock page's reads when its tab is
@@ -40,9 +41,18 @@ std::string RefClkPageReadout(CVX18D3_Comm& comm);
 // failure. True when all of them succeeded.
 bool RefClkRefreshReads(CVX18D3_Comm& comm);
 
-// The whole start of the window: the start-up read-out, the read-back of
-// every fitted receiver, the reference clock page's read-out.
+// What the window's pages read when they open: the read-back of every
+// fitted receiver, the reference clock page's read-out.
+void WindowPagesReadout(CVX18D3_Comm& comm);
+
+// The whole start of the window: the start-up read-out and the pages'.
 void WindowStartReadout(CVX18D3_Comm& comm);
+
+// What the live RSSI depends on besides the calibration: read-back groups 0
+// and 1 (the unit's band field and the tuned frequency, which choose the
+// band whose calibration applies) of every fitted receiver, trace break.
+// False when a group was not read (firmware too old to report them).
+bool TuningReadback(CVX18D3_Comm& comm);
 
 // The firmware controls of the communications page are enabled: the link
 // answered, and a unit with the companion board runs firmware of

@@ -39,6 +39,10 @@ std::string DataDir() {
     return FromEnvironment("VX18D_DATA_DIR", "XDG_DATA_HOME", "/.local/share");
 }
 
+std::string CacheDir() {
+    return FromEnvironment("VX18D_CACHE_DIR", "XDG_CACHE_HOME", "/.cache");
+}
+
 bool EnsureDirectory(const std::string& path) {
     if (path.empty())
         return false;

@@ -17,6 +17,7 @@
 
 #include "platform/ConfigPaths.h"
 #include "platform/DebugOutput.h"
+#include "platform/FileText.h"
 #include "platform/linux/RegDocument.h"
 #include "platform/linux/RegParser.h"
 #include "platform/linux/RegText.h"
@@ -95,42 +96,12 @@ std::string FolderOf(const std::string& file) {
 
 // Reads the settings file into doc; a missing file is an empty store.
 DWORD LoadDocument(const std::string& file, Document& doc) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT) {
+    std::string raw;
+    if (const int error = ReadRegularFile(file, raw)) {
+        if (error == ENOENT) {
             doc = NewDocument(TextEncoding::Utf8);
             return ERROR_SUCCESS;
         }
-        const int error = errno;
-        Report("settings file \"" + file + "\" cannot be read: " + ErrnoText(error));
-        return ReadErrorCode(error);
-    }
-    std::string raw;
-    int error = 0;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        error = errno;
-    } else if (S_ISDIR(st.st_mode)) {
-        error = EISDIR;
-    } else if (!S_ISREG(st.st_mode)) {
-        error = EINVAL;
-    } else {
-        char buffer[8192];
-        while (true) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n == 0)
-                break;
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                error = errno;
-                break;
-            }
-            raw.append(buffer, static_cast<std::size_t>(n));
-        }
-    }
-    ::close(fd);
-    if (error != 0) {
         Report("settings file \"" + file + "\" cannot be read: " +
                (error == EINVAL ? std::string("not a regular file") : ErrnoText(error)));
         return ReadErrorCode(error);
@@ -417,6 +388,17 @@ LONG RegCloseKey(HKEY hKey) {
     if (RootIndex(hKey) >= 0)
         return ERROR_SUCCESS;
     return store.handles.erase(hKey) != 0 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+std::optional<RegistryFileProblem> FindRegistryFileProblem() {
+    const std::string file = RegistryFile();
+    std::string raw;
+    if (ReadRegularFile(file, raw) != 0)
+        return std::nullopt;
+    Document doc;
+    if (auto failure = ParseDocument(raw, doc))
+        return RegistryFileProblem{file, failure->line, failure->what};
+    return std::nullopt;
 }
 
 void SetRegistryFile(const std::string& path) {

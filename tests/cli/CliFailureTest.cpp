@@ -60,7 +60,7 @@ TEST(CliFailures, BadValuesEndWithStatus2BeforeAnyTraffic) {
 TEST(CliFailures, ValuesTheUnitCannotTakeAreRefusedAfterReadingOnly) {
     CliSession session({.companionBoard = true});
     QuietAmCounters(session.Unit());
-    const Sequence reads = LinkTest() + WindowStartUp() + SetupPageInit(0, false) + StatusCycle({});
+    const Sequence reads = LinkTest() + CliStartUpCold() + SetupPageInit(0, true) + StatusCycle({});
     for (const char* setting :
          {"ifbw=3000", "freq=3000MHz", "video=#1", "fm-polarity=inverted", "if-output=dagc"}) {
         session.Unit().ClearRequests();
@@ -104,15 +104,16 @@ TEST(CliFailures, ASilentUnitEndsWithStatus1) {
                            "(after 40 answered exchanges)"),
               std::string::npos)
         << set.err;
-    // It gave up at the first silence rather than waiting out every request left.
-    EXPECT_EQ(session.Requests().size(), 41u);
+    // It asked once more and then gave up, rather than waiting out every request left.
+    EXPECT_EQ(session.Requests().size(), 42u);
+    EXPECT_EQ(session.Requests()[40], session.Requests()[41]);
 
     // Silent while the settings go out: the setting is reported as failed.
     session.Unit().ClearFaults();
     QuietAmCounters(session.Unit());
     session.Unit().ClearRequests();
     const std::size_t prelude =
-        (LinkTest() + WindowStartUp() + SetupPageInit(0, false) + StatusCycle({})).size();
+        (LinkTest() + CliStartUpCold() + SetupPageInit(0, true) + StatusCycle({})).size();
     session.Unit().StopAfter(static_cast<int>(prelude));
     set = session.Run({"--timeout", "50", "set", "1", "am-gain=3", "xdout=on"});
     EXPECT_EQ(set.status, 1);

@@ -6,6 +6,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <spawn.h>
 #include <sstream>
@@ -36,6 +37,8 @@ CliResult CliSession::Run(const std::vector<std::string>& args) {
 }
 
 CliResult CliSession::RunPlain(const std::vector<std::string>& args) {
+    if (!m_keepCache)
+        std::filesystem::remove_all(m_config.CacheDir());
     std::vector<const char*> argv{"vx18dctl"};
     for (const std::string& arg : args)
         argv.push_back(arg.c_str());

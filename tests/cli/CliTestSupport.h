@@ -30,9 +30,14 @@ public:
     CliSession& operator=(const CliSession&) = delete;
 
     // Runs "vx18dctl --port COM7 --baud 921600 ARGS..." in the test process.
+    // Each run finds the configuration cache empty, as on a computer that
+    // never ran vx18dctl, unless the session keeps it.
     CliResult Run(const std::vector<std::string>& args);
     // Runs "vx18dctl ARGS..." without the port options.
     CliResult RunPlain(const std::vector<std::string>& args);
+
+    // Runs from now on find the configuration cache as the runs before left it.
+    void KeepCache() { m_keepCache = true; }
 
     sim::SimulatedUnit& Unit() { return m_unit; }
     traffic::Sequence Requests() const { return m_unit.Requests(); }
@@ -42,6 +47,7 @@ public:
 private:
     IsolatedConfig m_config;
     sim::SimulatedUnit m_unit;
+    bool m_keepCache = false;
 };
 
 // The default simulated unit with the signals steered so that no status

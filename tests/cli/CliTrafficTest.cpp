@@ -16,7 +16,7 @@ namespace {
 
 // What every command that changes a receiver reads first.
 Sequence SetPrelude(unsigned rx) {
-    return LinkTest() + WindowStartUp() + SetupPageInit(rx, false) + StatusCycle({});
+    return LinkTest() + CliStartUpCold() + SetupPageInit(rx, true) + StatusCycle({});
 }
 
 } // namespace
@@ -38,7 +38,7 @@ TEST(CliTraffic, PingInfoAndGetReadAsTheWindowDoes) {
     CliResult info = session.Run({"--json", "info"});
     ASSERT_EQ(info.status, 0) << info.err;
     // The main window's read-out, then the identity as the reference clock page reads it.
-    EXPECT_EQ(Difference(session.Requests(), LinkTest() + WindowStartUp() + ReadIdentity()), "");
+    EXPECT_EQ(Difference(session.Requests(), LinkTest() + CliStartUpCold()), "");
     const nlohmann::json j = info.Json();
     EXPECT_EQ(j["serial_number"], "0012-ABCD");
     EXPECT_EQ(j["firmware_date"], "20180309");
@@ -59,7 +59,7 @@ TEST(CliTraffic, PingInfoAndGetReadAsTheWindowDoes) {
     CliResult get = session.Run({"get", "2"});
     ASSERT_EQ(get.status, 0) << get.err;
     EXPECT_EQ(
-        Difference(session.Requests(), LinkTest() + WindowStartUp() + SetupPageInit(1, false)), "");
+        Difference(session.Requests(), LinkTest() + CliStartUpCold() + SetupPageInit(1, true)), "");
     EXPECT_TRUE(HasRow(get.out, "frequency", "2312.5 MHz")) << get.out;
     EXPECT_TRUE(HasRow(get.out, "AM inverse", "on"));
     EXPECT_NE(get.out.find("-100 to 0 dBm, -2.5 V to 2.5 V, 20.0 dBm/V"), std::string::npos);
@@ -152,7 +152,7 @@ TEST(CliTraffic, UnitSettingsReadThePageFirstAndBuildWordsFromTheUnitsState) {
                      "boot-baud=115200", "boot-serial=rs422", "linearise=2:1"});
     ASSERT_EQ(unit.status, 0) << unit.err;
 
-    Sequence expected = LinkTest() + WindowStartUp() + SetupPageInit(0, false) +
+    Sequence expected = LinkTest() + CliStartUpCold() + SetupPageInit(0, true) +
                         SetupPageInit(1, true) + RefClkPageInit(true) + StatusCycle({}) +
                         RefreshFromUnit(false, false);
     expected += WriteSwitches(0x2085);
@@ -184,7 +184,9 @@ TEST(CliTraffic, StatusAsksForTheAmCounterOnlyWhereTheWindowWould) {
     });
     CliResult status = session.Run({"--json", "status"});
     ASSERT_EQ(status.status, 0) << status.err;
-    EXPECT_EQ(Difference(session.Requests(), LinkTest() + WindowStartUp() + StatusCycle({0})), "");
+    EXPECT_EQ(Difference(session.Requests(),
+                         LinkTest() + CliStartUpCold() + TuningReadback({0}) + StatusCycle({0})),
+              "");
     const nlohmann::json j = status.Json();
     ASSERT_EQ(j["receivers"].size(), 1u);
     EXPECT_EQ(j["receivers"][0]["rssi_dbm"], -56.0);
@@ -196,8 +198,8 @@ TEST(CliTraffic, StatusAsksForTheAmCounterOnlyWhereTheWindowWould) {
     session.Unit().ClearRequests();
     CliResult text = session.Run({"status", "--count", "2", "--rate", "10"});
     ASSERT_EQ(text.status, 0) << text.err;
-    EXPECT_EQ(Difference(session.Requests(),
-                         LinkTest() + WindowStartUp() + StatusCycle({}) + StatusCycle({})),
+    EXPECT_EQ(Difference(session.Requests(), LinkTest() + CliStartUpCold() + TuningReadback({0}) +
+                                                 StatusCycle({}) + StatusCycle({})),
               "");
     EXPECT_NE(text.out.find("sample 2"), std::string::npos);
     EXPECT_NE(text.out.find("RSSI -56.0 dBm, AM index 9 %, FM deviation"), std::string::npos)
@@ -213,7 +215,7 @@ TEST(CliTraffic, RecordWritesTheWindowsLinesAtTheChosenRate) {
     CliResult record = session.Run({"--json", "record", file, "--duration", "0.5", "--rate", "10"});
     ASSERT_EQ(record.status, 0) << record.err;
 
-    Sequence expected = LinkTest() + WindowStartUp();
+    Sequence expected = LinkTest() + CliStartUpCold() + TuningReadback({0});
     for (int i = 0; i < 5; ++i)
         expected += StatusCycle({});
     EXPECT_EQ(Difference(session.Requests(), expected), "");

@@ -5,6 +5,7 @@
 #include "GuiTestSupport.h"
 
 #include "app/CVX18DApp.h"
+#include "app/ProgramRestart.h"
 #include "platform/Clock.h"
 #include "platform/ConfigPaths.h"
 #include "platform/DebugOutput.h"
@@ -194,6 +195,66 @@ private slots:
         QVERIFY(Control<QWidget>(page, IDC_LINK_FAILED)->isVisible());
         QVERIFY(!Control<QWidget>(page, IDC_LINK_OK)->isVisible());
         QCOMPARE(tones.Tones(), (Tones{{100, 100}}));
+        // Only the unit found after the offline start was told (see below).
+        QCOMPARE(BoxSummary(boxes),
+                 QStringList{"Unit Found: " + QString::fromStdString(boxes.Boxes()[0].text)});
+    }
+
+    // A unit that answers a Test after an offline start: the pages stay as
+    // they are, and the operator is told so and offered a restart.
+    void aUnitFoundAfterAnOfflineStartOffersARestart() {
+        vxtest::WindowSession session;
+        CVX18DDlg& dlg = session.Open(1);
+        CVX18D_ComPort& page = ShowPage(dlg);
+        int restarts = 0;
+        dlg.SetRestartAction([&] { ++restarts; });
+        vxtest::RecordedBoxes boxes;
+
+        Click(page, IDC_TEST); // answered Later
+        QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+        const plat::MessageBoxRequest& box = boxes.Boxes()[0];
+        QCOMPARE(box.caption, std::string("Unit Found"));
+        QVERIFY2(box.text.starts_with("The unit answers on COM7. ") &&
+                     box.text.ends_with("Restart the program now?"),
+                 box.text.c_str());
+        QCOMPARE(box.type, plat::MB_YESNO | plat::MB_ICONQUESTION | plat::MB_DEFBUTTON2);
+        QCOMPARE(box.buttons, (std::vector<std::string>{"Restart", "Later"}));
+        QVERIFY(box.owner == static_cast<const QWidget*>(&dlg));
+        QCOMPARE(restarts, 0);
+        QVERIFY(!dlg.SetupPage(0) && !dlg.SetupPage(1));
+        QVERIFY(!Control<QTabWidget>(dlg, IDC_TAB)->isEnabled());
+        QCOMPARE(dlg.windowTitle(), QString("Corvanta VX18D - COM7 - offline"));
+
+        boxes.Answer(plat::IDYES);
+        Click(page, IDC_TEST);
+        QCOMPARE(restarts, 1);
+
+        // No answer, no offer.
+        session.Unit().StopAfter(0);
+        Click(page, IDC_TEST);
+        QCOMPARE(boxes.Boxes().size(), std::size_t{2});
+        QCOMPARE(restarts, 1);
+    }
+
+    // The window's own restart asks for a new run and closes the window;
+    // main() starts the program again once the run has ended.
+    void restartEndsThisRunAndAsksForTheNext() {
+        vxtest::WindowSession session;
+        CVX18DDlg& dlg = session.Open(1);
+        CVX18D_ComPort& page = ShowPage(dlg);
+        vxtest::RecordedBoxes boxes;
+        boxes.Answer(plat::IDYES);
+        QVERIFY(!vx::ProgramRestartRequested());
+        Click(page, IDC_TEST);
+        QVERIFY(vx::ProgramRestartRequested());
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+
+        // After a start with the unit there is nothing to offer.
+        vxtest::WindowSession online;
+        CVX18D_ComPort& onlinePage = ShowPage(online.Open());
+        boxes.Clear();
+        Click(onlinePage, IDC_TEST);
         QVERIFY(boxes.Boxes().empty());
     }
 

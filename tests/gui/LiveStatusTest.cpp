@@ -13,6 +13,7 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QtTest>
 
 #include <mutex>
@@ -107,6 +108,30 @@ class LiveStatusTest : public QObject {
 
 private slots:
     void init() { vx::ui::ResetStatusGlobals(); }
+
+    // Receiver 2 of the simulated unit is tuned to 2250.5 MHz, in its third
+    // band: its RSSI goes through that band's calibration from the first
+    // poll, as it does once the operator sends the same frequency again.
+    void rssiAtStartUsesTheBandOfTheTunedFrequency() {
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        g_bPolling = 0;
+        QTest::qWait(50);
+        ForceReadings(session.Unit(), 1, 1500, 5, 0);
+        dlg.OnStatusPoll();
+        const QString atStart = EditText(dlg, 1023);
+        QCOMPARE(atStart, QString("-71.7")); // 0.0332 x 1500 - 121.5, not band 1's -71.5
+
+        QTabWidget* tabs = Control<QTabWidget>(dlg, IDC_TAB);
+        tabs->setCurrentIndex(1);
+        CVX18D_SetupDCn* page = dlg.SetupPage(1);
+        QCOMPARE(EditText(*page, setup::IDC_TUNING_EDIT), QString("2250.5"));
+        Control<QPushButton>(*page, setup::IDC_TUNING_SEND)->click();
+        QCOMPARE(session.Comm().m_nTuningFrequency[1], std::uint64_t{2'250'500'000});
+        dlg.OnStatusPoll();
+        QCOMPARE(EditText(dlg, 1023), atStart);
+    }
 
     void showsKnownReadings() {
         vxtest::WindowSession session;

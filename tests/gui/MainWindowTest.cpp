@@ -120,6 +120,8 @@ private slots:
         QCOMPARE(TabCaptions(dlg),
                  QStringList({"Setup Rcvr1", "Setup Rcvr2", "Ref Clk", "Com Port"}));
         QVERIFY(Control<QTabWidget>(dlg, IDC_TAB)->isEnabled());
+        // Two units, two windows: the title tells them apart.
+        QCOMPARE(dlg.windowTitle(), QString("Corvanta VX18D - COM7 - 0012-ABCD"));
         QCOMPARE(dlg.CurrentPage(), kPageReceiver1);
         // Host RSSI averaging is first shown when a setup page's tab is selected.
         QVERIFY(AveragingShown(*dlg.SetupPage(0)));
@@ -257,7 +259,7 @@ private slots:
         vxtest::WindowSession session;
         QVERIFY(session.Ready());
         CVX18DDlg& dlg = session.Open(1);
-        QCOMPARE(dlg.windowTitle(), QString("Corvanta VX18D"));
+        QCOMPARE(dlg.windowTitle(), QString("Corvanta VX18D - COM7 - offline"));
         QVERIFY(!dlg.windowIcon().isNull());
 
         const QList<QAction*> actions = dlg.SystemMenu()->actions();

@@ -37,6 +37,14 @@ void ForceKnownLevels(vxtest::WindowSession& session) {
     });
 }
 
+// Known levels, then Record; returns once a few lines are in the file.
+void RecordKnownLevels(vxtest::WindowSession& session, CVX18DDlg& dlg) {
+    ForceKnownLevels(session);
+    QTest::qWait(250);
+    dlg.OnRecordButton();
+    QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > 2; }, 3000));
+}
+
 QStringList Lines(const std::string& text) {
     QStringList lines = QString::fromStdString(text).split("\r\n");
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -131,6 +139,101 @@ private slots:
         QVERIFY(lines.size() >= 3);
         for (int i = 0; i < lines.size(); ++i)
             QCOMPARE(lines[i], QStringLiteral("%1, -45.700000, -120.000000, ").arg(i + 1));
+    }
+
+    // Polls the unit does not answer (it stops reading the line for a
+    // while) leave no line: every line is a reading, and the numbers of
+    // the missed polls are skipped.
+    void pollsWithoutAnAnswerLeaveAGapInTheNumbering() {
+        vxtest::ShellOpenRecorder shell;
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        session.Unit().WithModel([](sim::UnitModel& m) {
+            m.ForceAmIndex(0, 5); // no AM counter exchanges between the polls
+            m.ForceAmIndex(1, 5);
+        });
+        session.Comm().m_nTimeout = 100;
+        RecordKnownLevels(session, dlg);
+        session.Unit().ArmStall(450);
+        const std::uint32_t stalledAt = dlg.SampleNumber();
+        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > stalledAt + 8; }, 5000));
+        const std::uint32_t polls = dlg.SampleNumber() - 1;
+        dlg.OnRecordButton();
+
+        const std::string text = vxtest::ReadFile(RecordPath(session));
+        VerifyWholeLines(text, 6);
+        QStringList numbers;
+        for (const QString& line : Lines(text))
+            numbers << line.section(',', 0, 0);
+        int missing = 0;
+        for (int i = 1; i < numbers.size(); ++i)
+            missing += numbers[i].toInt() - numbers[i - 1].toInt() - 1;
+        QVERIFY2(missing >= 1, qPrintable(numbers.join(' ')));
+        QCOMPARE(numbers.first(), QString("1"));
+        // Every poll has its number, written or skipped.
+        QVERIFY(numbers.last().toUInt() <= polls);
+        QCOMPARE(std::uint32_t(numbers.size() + missing), numbers.last().toUInt());
+    }
+
+    // Each recording starts a new file; the one before keeps its lines
+    // under the record file's name and its modification time.
+    void aSecondRecordingKeepsTheFirst() {
+        vxtest::ShellOpenRecorder shell;
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        RecordKnownLevels(session, dlg);
+        dlg.OnRecordButton();
+        const std::string first = vxtest::ReadFile(RecordPath(session));
+        QVERIFY(!first.empty());
+
+        dlg.OnRecordButton();
+        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > 4; }, 3000));
+        dlg.OnRecordButton();
+        QVERIFY(vxtest::ReadFile(RecordPath(session)).starts_with("1, "));
+        QVERIFY(vxtest::ReadFile(RecordPath(session)) != first);
+
+        std::vector<std::string> kept;
+        for (const auto& entry : std::filesystem::directory_iterator(session.AppDir())) {
+            const std::string name = entry.path().filename().string();
+            if (name != "VX18D_0012-ABCD.csv")
+                kept.push_back(name);
+        }
+        QCOMPARE(kept.size(), std::size_t{1});
+        static const QRegularExpression stamped(
+            QStringLiteral("^VX18D_0012-ABCD-\\d{8}-\\d{6}\\.csv$"));
+        QVERIFY2(stamped.match(QString::fromStdString(kept[0])).hasMatch(), kept[0].c_str());
+        QCOMPARE(vxtest::ReadFile(session.AppDir() + kept[0]), first);
+        QCOMPARE(shell.Paths().size(), std::size_t{2});
+    }
+
+    // The earlier recording cannot be renamed: the file error box, no
+    // recording, and its lines untouched.
+    void anEarlierRecordingThatCannotBeKeptIsNotOverwritten() {
+        vxtest::RecordedBoxes boxes;
+        vxtest::ShellOpenRecorder shell;
+        vxtest::WindowSession session;
+        QVERIFY(session.Ready());
+        CVX18DDlg& dlg = session.Open();
+        std::ofstream(RecordPath(session)) << "1, -45.700000, -120.000000, \r\n";
+        {
+            vxtest::LockedFolder locked(session.AppDir());
+            if (!locked.Active())
+                QSKIP("no way to lock a folder here");
+            dlg.OnRecordButton();
+        }
+        QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+        QCOMPARE(boxes.Boxes()[0].text, std::string("CFileException::5"));
+        QCOMPARE(boxes.Boxes()[0].caption, std::string("File Creation Error"));
+        QCOMPARE(g_bRecording.load(), 0);
+        QVERIFY(!Control<QPushButton>(dlg, IDC_RECORD)->isChecked());
+        QVERIFY(!dlg.RecordFileOpen());
+        QTest::qWait(300);
+        QCOMPARE(vxtest::ReadFile(RecordPath(session)),
+                 std::string("1, -45.700000, -120.000000, \r\n"));
+        session.Close();
+        QVERIFY(shell.Paths().empty());
     }
 
     void receiverWithoutPageRecordsZero() {
@@ -291,10 +394,7 @@ private slots:
         vxtest::WindowSession session;
         QVERIFY(session.Ready());
         CVX18DDlg& dlg = session.Open();
-        ForceKnownLevels(session);
-        QTest::qWait(250);
-        dlg.OnRecordButton();
-        QVERIFY(QTest::qWaitFor([&] { return dlg.SampleNumber() > 2; }, 3000));
+        RecordKnownLevels(session, dlg);
         const std::int64_t took = session.Close();
         QVERIFY2(took < 300, qPrintable(QString::number(took)));
         QCOMPARE(shell.Paths(), std::vector<std::string>{RecordPath(session)});

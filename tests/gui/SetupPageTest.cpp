@@ -399,12 +399,9 @@ private slots:
             {"1500.", "7", 1500000000, 7, "1500.0"},
             {"1500.0000001", "7", 1500000000, 7, "1500.0"},
             {"1444.1234567", "7", 1444123456, 7, "1444.123456"},
-            {" 1485.005", " 12abc", 1485005000, 12, "1485.005"},
-            {"1485.005MHz", "12", 1485000005, 12, "1485.000005"},
-            {"abc", "0", 0, 0, "0.0"},
-            // Fields that do not read as numbers count as 0: the hertz part
-            // does not repeat the megahertz, nor the gain the hertz.
-            {"1500.abc", "250", 1500000000, 99, "1500.0"},
+            {" 1485.005 ", " 12abc", 1485005000, 12, "1485.005"},
+            {"0", "0", 0, 0, "0.0"},
+            // A gain that does not read as a number counts as 0.
             {"2250.5", "gain", 2250500000, 0, "2250.5"},
         };
         for (const Row& row : rows) {
@@ -416,13 +413,29 @@ private slots:
             word.frequencyHz = row.hz;
             QCOMPARE(traffic::Difference(s.Unit().Requests(),
                                          traffic::ConfigurationWord(0, word) +
-                                             traffic::SetAmGain(0, std::uint8_t(row.gainSent))),
-                     std::string());
+                                             traffic::SetAmGain(0, std::uint8_t(row.gainSent))) +
+                         row.frequency,
+                     std::string(row.frequency));
             QCOMPARE(s.Comm().m_nTuningFrequency[0], row.hz);
             QCOMPARE(s.Text(IDC_TUNING_EDIT), QString(row.shown));
             QCOMPARE(s.Text(IDC_AM_GAIN_EDIT), QString::number(row.gainSent));
             QVERIFY(s.OneBreakAtEnd());
             QCOMPARE(s.tones.Tones(), Tones{kSucceeded});
+        }
+
+        // A text that is not a frequency tunes nothing: the failure tone,
+        // and the field shows the frequency the receiver keeps.
+        for (const char* text : {"abc1500.25x", "abc", "1500.abc", "1485.005MHz", "-1500", ""}) {
+            s.Get<QLineEdit>(IDC_TUNING_EDIT)->setText(text);
+            s.Get<QLineEdit>(IDC_AM_GAIN_EDIT)->setText("7");
+            s.Reset();
+            s.Get<QPushButton>(IDC_TUNING_SEND)->click();
+            QTest::qWait(20);
+            QVERIFY2(s.Unit().Requests().empty(), text);
+            QCOMPARE(s.Comm().m_nTuningFrequency[0], std::uint64_t{2250500000});
+            QCOMPARE(s.Text(IDC_TUNING_EDIT), QString("2250.5"));
+            QVERIFY(s.NoBreak());
+            QCOMPARE(s.tones.Tones(), Tones{kFailed});
         }
 
         // The second receiver's page tunes the second receiver.

@@ -117,6 +117,24 @@ Sequence WindowStartUp() {
     return ReadDeviceConfiguration() + ReadCompanionBoardFlag();
 }
 
+Sequence CliStartUpCold() {
+    return ReadIdentity() + WindowStartUp();
+}
+
+Sequence CliStartUpCached() {
+    Sequence s = ReadIdentity() + ReadRegister(0, 0, 54);
+    for (unsigned rx = 0; rx < 2; ++rx)
+        s += ReadRegister(rx, 18, 9) + Short(Rx(0x68, rx), 4);
+    return s + ReadRegister(0, 0, 45) + ReadRegister(1, 0, 46) + ReadCompanionBoardFlag();
+}
+
+Sequence TuningReadback(const std::vector<unsigned>& receivers) {
+    Sequence s;
+    for (unsigned rx : receivers)
+        s += ReadReceiverSettings(rx, 0) + ReadReceiverSettings(rx, 1);
+    return s;
+}
+
 Sequence SetupPageInit(unsigned rx, bool identityLoaded) {
     Sequence s = identityLoaded ? Sequence{} : ReadIdentity();
     for (unsigned group = 0; group <= 5; ++group)

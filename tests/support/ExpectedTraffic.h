@@ -37,6 +37,15 @@ Sequence AmCounter(unsigned rx);
 // ---- What the window sends of its own ----------------------------------------
 // The main window's initial read-out: configuration, then the companion flag.
 Sequence WindowStartUp();
+// vx18dctl's start-up read-out, which begins with the identity (the key of
+// the configuration cache): cold, the window's read-out follows; with this
+// unit's tables in the cache, only what an operator can change (the
+// external reference, each receiver's video gain and AM gain, the boot
+// serial settings, the companion flag).
+Sequence CliStartUpCold();
+Sequence CliStartUpCached();
+// Read-back groups 0 and 1 of the receivers given (identity read already).
+Sequence TuningReadback(const std::vector<unsigned>& receivers);
 // A receiver setup page's initial read-back (identity first when the
 // protocol object has not read it yet).
 Sequence SetupPageInit(unsigned rx, bool identityLoaded);

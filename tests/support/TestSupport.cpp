@@ -3,12 +3,16 @@
 #include "platform/Clock.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <linux/fs.h>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vxtest {
@@ -38,17 +42,52 @@ ScopedEnv::~ScopedEnv() {
         unsetenv(m_name.c_str());
 }
 
+namespace {
+
+bool SetImmutable(const std::string& path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+} // namespace
+
+LockedFolder::LockedFolder(std::string path) : m_path(std::move(path)) {
+    m_byMode = ::chmod(m_path.c_str(), 0555) == 0 && ::access(m_path.c_str(), W_OK) != 0;
+    if (!m_byMode) {
+        ::chmod(m_path.c_str(), 0755);
+        m_byFlag = SetImmutable(m_path, true);
+    }
+}
+
+LockedFolder::~LockedFolder() {
+    if (m_byFlag)
+        SetImmutable(m_path, false);
+    ::chmod(m_path.c_str(), 0755);
+}
+
 IsolatedConfig::IsolatedConfig()
-    : m_config("VX18D_CONFIG_DIR", m_dir.Path()), m_data("VX18D_DATA_DIR", m_dir.Path() + "/data") {
+    : m_config("VX18D_CONFIG_DIR", m_dir.Path()), m_data("VX18D_DATA_DIR", m_dir.Path() + "/data"),
+      m_cache("VX18D_CACHE_DIR", m_dir.Path() + "/cache") {
     std::filesystem::create_directories(PortsDir());
 }
 
 RecordedBoxes::RecordedBoxes() : m_boxes(std::make_shared<std::vector<plat::MessageBoxRequest>>()) {
     auto boxes = m_boxes;
-    m_previous = plat::SetMessageBoxHandler([boxes](const plat::MessageBoxRequest& request) {
-        boxes->push_back(request);
-        return plat::IDOK;
-    });
+    auto answer = m_answer;
+    m_previous =
+        plat::SetMessageBoxHandler([boxes, answer](const plat::MessageBoxRequest& request) {
+            boxes->push_back(request);
+            return (request.type & 0xF) == plat::MB_YESNO ? *answer : plat::IDOK;
+        });
 }
 
 RecordedBoxes::~RecordedBoxes() {

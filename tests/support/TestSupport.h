@@ -47,21 +47,43 @@ private:
     std::optional<std::string> m_previous;
 };
 
-// Points the configuration and data folders (settings file, ports folder,
-// record files) at a temporary folder, so no test touches the real ones.
+// Makes a folder refuse changes to its names (no file created, renamed or
+// removed in it) while the object lives: by its mode, or, where the process
+// may write anyway (root), by the file system's immutable flag. Active() is
+// false when neither took.
+class LockedFolder {
+public:
+    explicit LockedFolder(std::string path);
+    ~LockedFolder();
+    LockedFolder(const LockedFolder&) = delete;
+    LockedFolder& operator=(const LockedFolder&) = delete;
+    bool Active() const { return m_byMode || m_byFlag; }
+
+private:
+    std::string m_path;
+    bool m_byMode = false;
+    bool m_byFlag = false;
+};
+
+// Points the configuration, data and cache folders (settings file, ports
+// folder, record files, configuration cache) at a temporary folder, so no
+// test touches the real ones.
 class IsolatedConfig {
 public:
     IsolatedConfig();
     const std::string& Path() const { return m_dir.Path(); }
     std::string PortsDir() const { return m_dir.Path() + "/ports"; }
+    std::string CacheDir() const { return m_dir.Path() + "/cache"; }
 
 private:
     TempDir m_dir;
     ScopedEnv m_config;
     ScopedEnv m_data;
+    ScopedEnv m_cache;
 };
 
-// Records every message box instead of showing it.
+// Records every message box instead of showing it; a box with only OK is
+// answered OK, a question with the answer set.
 class RecordedBoxes {
 public:
     RecordedBoxes();
@@ -70,9 +92,12 @@ public:
     RecordedBoxes& operator=(const RecordedBoxes&) = delete;
     const std::vector<plat::MessageBoxRequest>& Boxes() const { return *m_boxes; }
     void Clear() { m_boxes->clear(); }
+    // The button every question box (MB_YESNO) is answered with; IDNO unless told.
+    void Answer(int button) { *m_answer = button; }
 
 private:
     std::shared_ptr<std::vector<plat::MessageBoxRequest>> m_boxes;
+    std::shared_ptr<int> m_answer = std::make_shared<int>(plat::IDNO);
     plat::MessageBoxHandler m_previous;
 };
 

@@ -182,3 +182,43 @@ TEST_F(CommFramingTest, ReplyCutOffByTheDeadlineDecodesAsZeros) {
     EXPECT_EQ(comm.m_nDagcUpperDbm[0], 0);
     EXPECT_EQ(comm.m_nDagcRangeIndex[0], 0); // code 0: row 0, as after a silent unit
 }
+
+TEST_F(CommFramingTest, ARetryAsksAgainAndDropsTheLateReplyOfTheFirstTry) {
+    RecordingWindow window;
+    comm.m_hTraceWnd = &window;
+    std::size_t silentWrites = 1; // the first request of each read goes unanswered
+    port.onWrite = [&](const Bytes& p, ScriptedPort& port) {
+        if (silentWrites > 0) {
+            --silentWrites;
+            return;
+        }
+        const Bytes reply = vxtest::ShortReply(p[6], p[7], p[8], 0x12);
+        port.Queue(reply);
+        // The first try's reply comes after all, just before the retry's own.
+        if (port.written.size() == 2)
+            port.Queue(reply);
+    };
+
+    // As the window sends: once, and a silence is a failure.
+    EXPECT_EQ(comm.ReadAmFilterEntry(0, 3, 0), 0);
+    EXPECT_EQ(port.written.size(), 1u);
+    EXPECT_TRUE(window.messages.empty());
+
+    comm.m_nRetries = 1;
+    port.written.clear();
+    silentWrites = 1;
+    EXPECT_EQ(comm.ReadAmFilterEntry(0, 3, 0), 0x1203);
+    ASSERT_EQ(port.written.size(), 2u);
+    EXPECT_EQ(port.written[0], port.written[1]);
+    EXPECT_EQ(window.messages, (std::vector<TraceMessage>{{WM_TRACE_RETRY, 2, 0}}));
+    // The surplus reply is gone: the next read gets its own.
+    EXPECT_TRUE(port.input.empty());
+    EXPECT_EQ(comm.ReadAmFilterEntry(1, 7, 0), 0x1207);
+
+    // Both tries silent: a failure after two requests.
+    port.written.clear();
+    silentWrites = 2;
+    EXPECT_EQ(comm.ReadAmFilterEntry(0, 3, 0), 0);
+    EXPECT_EQ(port.written.size(), 2u);
+    EXPECT_EQ(comm.m_nLastResult, 0u);
+}

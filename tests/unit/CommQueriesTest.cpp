@@ -296,6 +296,48 @@ TEST_F(CommQueries, SettingsReadBackDecodesEachGroup) {
     EXPECT_EQ(comm.m_nTuningFrequency[1], 2'312'500'000u);
 }
 
+TEST_F(CommQueries, FrequencyReadBackChoosesTheRssiBandAsTuningDoes) {
+    comm.m_bIdentityLoaded = 1;
+    comm.m_dwFirmwareDate = 0x20110505;
+    // Bands 0 and 1 overlap from 1500 to 1540 MHz.
+    const std::uint64_t limits[3][2] = {{1'435'000'000, 1'540'000'000},
+                                        {1'500'000'000, 1'850'000'000},
+                                        {2'200'000'000, 2'400'000'000}};
+    for (int b = 0; b < 3; ++b) {
+        comm.m_nBandLow[1][b] = limits[b][0];
+        comm.m_nBandHigh[1][b] = limits[b][1];
+    }
+    auto readBack = [&](std::uint8_t tenKHz, unsigned mhz) {
+        AnswerAll(tenKHz, static_cast<std::uint8_t>(mhz & 0xFF),
+                  static_cast<std::uint8_t>(mhz >> 8));
+        comm.ReadReceiverSettings(1, 1, 0);
+        return comm.m_nRssiBand[1];
+    };
+    EXPECT_EQ(readBack(50, 2250), 2u);
+    comm.m_nBandSelect[1] = 1; // the unit's own band wins where bands overlap
+    EXPECT_EQ(readBack(20, 1520), 1u);
+    comm.m_nBandSelect[1] = 0;
+    EXPECT_EQ(readBack(20, 1520), 0u);
+    EXPECT_EQ(readBack(0, 3000), 0u); // in no band: kept
+    comm.m_nRssiBand[1] = 2;
+    EXPECT_EQ(readBack(0, 1000), 2u);
+
+    // Tuning to the frequency read back lands in the same band.
+    readBack(50, 2250);
+    comm.m_nRssiBand[1] = 0;
+    AnswerAll(0, 0, 0);
+    comm.SetTuningFrequency(1, 2'250'500'000, 0);
+    EXPECT_EQ(comm.m_nRssiBand[1], 2u);
+
+    // Other groups and a failed read leave the band alone.
+    comm.m_nRssiBand[1] = 3;
+    port.onWrite = nullptr;
+    comm.ReadReceiverSettings(1, 1, 0);
+    AnswerAll(0, 0, 0);
+    comm.ReadReceiverSettings(1, 0, 0);
+    EXPECT_EQ(comm.m_nRssiBand[1], 3u);
+}
+
 TEST_F(CommQueries, CompanionBoardFlag) {
     AnswerAll(0x80, 0, 0);
     comm.ReadCompanionBoardFlag(0);

@@ -1,8 +1,10 @@
 // The texts and numbers the front ends share: numbers read and written as
-// the C library does in any locale, the reference clock page's texts, and
-// the switch words built from the unit's last report.
+// the C library does in any locale, the tuning frequency field, the
+// reference clock page's texts, and the switch words built from the unit's
+// last report.
 #include "text/NumberText.h"
 #include "text/RefClkText.h"
+#include "text/TuningText.h"
 #include "unit/SwitchWord.h"
 
 #include <gtest/gtest.h>
@@ -71,4 +73,23 @@ TEST(SwitchWord, SwitchWordCopiesTheBoardFlags) {
     report.eepromForced = 0;
     report.preferEeprom = 1;
     EXPECT_EQ(SwitchWordTogglingPreference(report), plat::WORD{0x8081});
+}
+
+TEST(TuningText, OnlyDigitsWithOnePointAreAFrequency) {
+    const std::pair<const char*, std::uint64_t> frequencies[] = {
+        {"2250.5", 2'250'500'000},
+        {"1500", 1'500'000'000},
+        {"1500.", 1'500'000'000},
+        {" 1485.005 ", 1'485'005'000},
+        {"1500.0000001", 1'500'000'000}, // the seventh digit is dropped
+        {"1444.1234567", 1'444'123'456},
+        {"0", 0},
+        {"99999999999.5", 4'294'967'295'500'000}, // the megahertz saturate as %u does
+    };
+    for (const auto& [text, hz] : frequencies)
+        EXPECT_EQ(TuningTextHz(text), hz) << text;
+
+    for (const char* text : {"abc1500.25x", "abc", "1500.abc", "1485.005MHz", "", "  ", ".5",
+                             "-1500", "+1500", "1500.2.5", "1 500", "1500,5", "0x10"})
+        EXPECT_FALSE(TuningTextHz(text)) << text;
 }

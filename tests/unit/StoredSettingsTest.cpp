@@ -1,6 +1,7 @@
 // Loading the stored serial settings: defaults, range checks, the boxes that
 // report unusable values, and a settings file that cannot be read.
 #include "app/CVX18DApp.h"
+#include "platform/DebugOutput.h"
 #include "platform/Registry.h"
 #include "settings/RegistrySettings.h"
 #include "settings/SerialSettingsStore.h"
@@ -114,10 +115,19 @@ TEST_F(StoredSettingsTest, UnreadableSettingsFileIsReportedAndLeftAlone) {
         std::ofstream file(path);
         file << "this is not a settings file\n[unterminated\n";
     }
+    plat::DebugCapture debug;
     EXPECT_FALSE(app.LoadRegistrySettings());
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text.rfind("RegCreateKeyEx() returned:1009, Meaning: ", 0), 0u);
     EXPECT_EQ(app.m_strComPort, "COM1");
+    // The box has no room for them: the file, the line and the reason go to
+    // the debugger output.
+    EXPECT_TRUE(debug.Contains("settings file \"" + path + "\" line 1: ")) << debug.Text();
+    const auto problem = plat::FindRegistryFileProblem();
+    ASSERT_TRUE(problem);
+    EXPECT_EQ(problem->file, path);
+    EXPECT_EQ(problem->line, 1u);
+    EXPECT_TRUE(debug.Contains(problem->reason)) << problem->reason;
     std::ifstream file(path);
     std::string first;
     std::getline(file, first);

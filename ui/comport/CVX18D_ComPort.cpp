@@ -11,6 +11,7 @@
 #include "ui/EnterSpaceAccelerator.h"
 #include "ui/PageHandler.h"
 #include "ui/comport/ComPortTemplate.h"
+#include "ui/main/CVX18DDlg.h"
 #include "unit/Readouts.h"
 
 #include <QComboBox>
@@ -237,9 +238,13 @@ void CVX18D_ComPort::OnTest() {
     port->FlushInput();
     m_pComm->m_nTimeout = static_cast<std::int32_t>(m_dwTimeout);
 
-    if (m_pComm->Ping(0) && m_pComm->m_nLastResult)
+    const bool reached = m_pComm->Ping(0) && m_pComm->m_nLastResult;
+    if (reached)
         SaveSerialSettings();
     RefreshLinkIndicator();
+    // The main window tells the operator what a unit found now means.
+    if (reached && m_hMainWnd)
+        m_hMainWnd->SendMessage(WM_UNIT_REACHED, 0, 0);
 }
 
 plat::BOOL CVX18D_ComPort::SaveSerialSettings() {

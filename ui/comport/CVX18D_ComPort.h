@@ -41,7 +41,7 @@ public:
 
     // Builds the page from its template and initialises it at once (the
     // serial ports are probed then). mainWindow receives message 1528 before
-    // every firmware load.
+    // every firmware load, and 1532 after every Test that reached the unit.
     CVX18D_ComPort(CVX18D3_Comm* comm, QWidget* parent, plat::HWND mainWindow);
     ~CVX18D_ComPort() override;
 

@@ -1,6 +1,8 @@
 #include "ui/main/CVX18DDlg.h"
 
+#include "app/ProgramRestart.h"
 #include "platform/ConfigPaths.h"
+#include "platform/DebugOutput.h"
 #include "platform/LastError.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
@@ -43,6 +45,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <initializer_list>
 #include <type_traits>
 #include <vector>
@@ -103,7 +106,10 @@ bool HasBands(const CVX18D3_Comm& comm, plat::UINT receiver) {
 } // namespace
 
 CVX18DDlg::CVX18DDlg(CVX18D3_Comm* comm, int offline, QWidget* parent)
-    : QDialog(parent), m_pComm(comm), m_bOffline(offline) {
+    : QDialog(parent), m_pComm(comm), m_bOffline(offline), m_restart([this] {
+          RequestProgramRestart();
+          reject();
+      }) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -174,7 +180,7 @@ plat::BOOL CVX18DDlg::OnInitDialog() {
     setWindowIcon(LoadImageResource(IDR_MAINFRAME));
     m_hAccel = new EnterSpaceAccelerator(
         this, [this](plat::UINT key) { OnAcceleratorCommand(TranslateEnterSpace(key)); });
-    setWindowTitle(QStringLiteral("Corvanta VX18D"));
+    ShowTitle();
 
     m_display->ShowInitialState();
     {
@@ -211,6 +217,7 @@ plat::BOOL CVX18DDlg::OnInitDialog() {
     }
 
     m_display->SetFmDeviationAvailable(m_pComm->m_bCompanionBoard == 0);
+    ShowTitle(); // the pages have read the serial number
     SelectPage();
     for (plat::UINT rx = 0; rx < 2; ++rx) {
         if (!m_pSetupPage[rx])
@@ -429,6 +436,8 @@ plat::LRESULT CVX18DDlg::SendMessage(plat::UINT message, plat::WPARAM wParam, pl
         return OnStopPolling();
     case WM_REGISTRY_ERROR_BOX:
         return OnRegistryError(static_cast<plat::DWORD>(wParam));
+    case WM_UNIT_REACHED:
+        return OnUnitReached();
     default:
         return 0;
     }
@@ -458,6 +467,41 @@ void CVX18DDlg::OpenTrafficMonitor() {
 plat::LRESULT CVX18DDlg::OnPing() {
     m_pComm->Ping(0);
     m_pComm->MarkTraceBreak();
+    return 0;
+}
+
+std::string CVX18DDlg::PortName() const {
+    const SerialPortSettings* port = m_pComm->m_pPort ? m_pComm->m_pPort->GetSettings() : nullptr;
+    return port ? std::string(port->portName, strnlen(port->portName, sizeof port->portName))
+                : std::string();
+}
+
+void CVX18DDlg::ShowTitle() {
+    QString title = QStringLiteral("Corvanta VX18D");
+    if (const std::string port = PortName(); !port.empty())
+        title += QStringLiteral(" - ") + QString::fromStdString(port);
+    if (m_bOffline != 0)
+        title += QStringLiteral(" - offline");
+    else if (m_pComm->m_bIdentityLoaded)
+        title += QStringLiteral(" - ") + QString::fromStdString(m_pComm->GetSerialNumberText(0));
+    setWindowTitle(title);
+}
+
+plat::LRESULT CVX18DDlg::OnUnitReached() {
+    ShowTitle(); // the port may be another one now
+    if (m_bOffline == 0)
+        return 0;
+    // The pages were made for a unit that was not there: what they leave out
+    // comes only with a new start.
+    const int answer = plat::ShowMessageBox(
+        "The unit answers on " + PortName() +
+            ". The program started without it, so the receiver pages are missing and the "
+            "reference clock page and the firmware load stay disabled until it starts again.\n\n"
+            "Restart the program now?",
+        "Unit Found", plat::MB_YESNO | plat::MB_ICONQUESTION | plat::MB_DEFBUTTON2, BoxOwner(),
+        {"Restart", "Later"});
+    if (answer == plat::IDYES && m_restart)
+        m_restart();
     return 0;
 }
 
@@ -549,7 +593,12 @@ void CVX18DDlg::OnRecordButton() {
     m_strReportFile = m_strAppDir + "VX18D_" + m_pComm->GetSerialNumberText(0) + ".csv";
     if (!m_strAppDir.empty())
         plat::EnsureDirectory(m_strAppDir);
-    if (m_RecordFile.Open(m_strReportFile, m_FileError)) {
+    // The last recording of this unit keeps its lines under a name of its own.
+    std::string keptAs;
+    if (KeepEarlierRecording(m_strReportFile, m_FileError, keptAs) &&
+        m_RecordFile.Open(m_strReportFile, m_FileError)) {
+        if (!keptAs.empty())
+            plat::OutputDebugString("Earlier recording kept as " + keptAs + "\r\n");
         m_record->setChecked(true);
         m_nSampleNumber = 1;
         return;
@@ -568,6 +617,12 @@ void CVX18DDlg::ShowFileErrorBox(const FileError& error) {
 }
 
 void CVX18DDlg::AppendRecordSample() {
+    // A poll the unit did not answer has no reading to record: its number
+    // is skipped, so the gap shows in the file.
+    if (!m_lastStatus.ok) {
+        ++m_nSampleNumber;
+        return;
+    }
     const std::string line = FormatRecordLine(m_nSampleNumber, m_lastStatus.receivers[0].rssiDbm,
                                               m_lastStatus.receivers[1].rssiDbm);
     FileError error;

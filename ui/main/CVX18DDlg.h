@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -48,6 +49,8 @@ inline constexpr plat::UINT WM_PING_UNIT = 1026;
 inline constexpr plat::UINT WM_STOP_POLLING = 1528;
 inline constexpr plat::UINT WM_AGC_ZERO_CHANGED = 1529; // posted to a receiver page
 inline constexpr plat::UINT WM_REGISTRY_ERROR_BOX = 1530;
+inline constexpr plat::UINT WM_UNIT_REACHED =
+    1532; // the communications page's Test reached the unit
 
 // System commands of the window menu.
 inline constexpr plat::UINT IDM_ABOUTBOX = 0x0010;
@@ -92,17 +95,24 @@ public:
 
     // Handles a window message on this window's thread: 1026 ping, 1027
     // status poll, 1028 AM counter poll, 1528 stop polling, 1530 registry
-    // error box. Unknown messages return 0.
+    // error box, 1532 the unit reached. Unknown messages return 0.
     plat::LRESULT SendMessage(plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam);
     // Window menu commands: 16 opens the About box, 32 the traffic monitor.
     void OnSysCommand(plat::UINT command);
     // Opens the traffic monitor beside the window, or raises it.
     void OpenTrafficMonitor();
 
+    // What Restart does when the operator accepts the offer to start the
+    // program again (a unit answers that was not there at the start). The
+    // window's own asks for a new run (app/ProgramRestart.h) and closes the
+    // window; tests put theirs.
+    void SetRestartAction(std::function<void()> restart) { m_restart = std::move(restart); }
+
     // Handlers of the controls and messages.
     plat::LRESULT OnStatusPoll();
     plat::LRESULT OnAmCounterPoll();
     plat::LRESULT OnStopPolling();
+    plat::LRESULT OnUnitReached();
     void OnStatusButton();
     void OnRecordButton();
     void OnSampleRateChanged(int position);
@@ -138,6 +148,12 @@ private:
     plat::LRESULT OnPing();
     plat::LRESULT OnRegistryError(plat::DWORD errorCode);
     void OnAcceleratorCommand(plat::UINT command);
+    // "Corvanta VX18D", the port, and the unit's serial number once read
+    // ("offline" after an offline start), so that two windows on two units
+    // can be told apart.
+    void ShowTitle();
+    // The name of the port the protocol object talks through; empty when none.
+    std::string PortName() const;
     void CreatePages();
     QWidget* PageWindow(plat::UINT page) const;
     const void* BoxOwner() const { return static_cast<const QWidget*>(this); }
@@ -146,6 +162,7 @@ private:
 
     CVX18D3_Comm* m_pComm; // not owned
     int m_bOffline;
+    std::function<void()> m_restart;
     plat::UINT m_nCurPage = kPageReceiver1;
     bool m_bInitialised = false;
     bool m_bDestroyed = false;

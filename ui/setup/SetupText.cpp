@@ -1,6 +1,7 @@
 #include "ui/setup/SetupText.h"
 
 #include "text/NumberText.h"
+#include "text/TuningText.h"
 
 #include <climits>
 #include <cmath>
@@ -27,16 +28,8 @@ QString TuningFrequencyText(std::uint64_t hz) {
     return QString::fromStdString(text);
 }
 
-std::uint64_t TuningFrequencyHz(const QString& text) {
-    const std::string whole = text.toStdString();
-    const std::size_t firstPoint = whole.find('.');
-    const std::size_t lastPoint = whole.rfind('.');
-    const unsigned mhz = UnsignedFieldValue(QString::fromStdString(whole.substr(0, firstPoint)));
-    std::string fraction =
-        lastPoint == std::string::npos ? std::string() : whole.substr(lastPoint + 1, kHertzDigits);
-    fraction.resize(kHertzDigits, '0');
-    const unsigned hertz = UnsignedFieldValue(QString::fromStdString(fraction));
-    return std::uint64_t{mhz} * 1'000'000u + hertz;
+std::optional<std::uint64_t> TuningFrequencyHz(const QString& text) {
+    return TuningTextHz(text.toStdString());
 }
 
 QString BandRangeText(std::uint64_t lowHz, std::uint64_t highHz) {

@@ -4,12 +4,14 @@
 // number is written with a decimal point whatever the desktop's language.
 //
 // A field whose text does not read as a number counts as 0, the same for
-// every field the page reads.
+// every field the page reads, except the tuning frequency: a text that is
+// not a frequency tunes nothing.
 #pragma once
 
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace vx::ui::setup {
@@ -18,10 +20,11 @@ namespace vx::ui::setup {
 // after the point: 2250500000 Hz reads "2250.5", 1500000000 Hz "1500.0".
 QString TuningFrequencyText(std::uint64_t hz);
 
-// The text of the frequency field in hertz: the whole megahertz before the
-// first point, and the first six digits after the last point (padded with
-// zeros) as hertz. "1444.1234567" is 1444123456 Hz.
-std::uint64_t TuningFrequencyHz(const QString& text);
+// The text of the frequency field in hertz (text/TuningText.h): the whole
+// megahertz before the point, and the first six digits after it (padded
+// with zeros) as hertz. "1444.1234567" is 1444123456 Hz. Empty when the text
+// is not a frequency.
+std::optional<std::uint64_t> TuningFrequencyHz(const QString& text);
 
 // A band's limits in hertz as "%.1f - %.1f MHz"; empty for a band whose two
 // limits are 0.

@@ -120,11 +120,19 @@ void CVX18D_SetupDCn::ShowVideoGain() {
 
 void CVX18D_SetupDCn::OnTuningSend() {
     const plat::UINT r = m_nReceiver;
-    const std::uint64_t hz = TuningFrequencyHz(Edit(IDC_TUNING_EDIT)->text());
+    const std::optional<std::uint64_t> hz = TuningFrequencyHz(Edit(IDC_TUNING_EDIT)->text());
+    if (!hz) {
+        // Not a frequency: nothing goes to the unit, the field shows the
+        // frequency the receiver keeps, and the failure tone says so.
+        Handle(
+            IDC_TUNING_SEND, [] { return plat::BOOL{0}; }, [this] { ShowTuningFrequency(); },
+            TraceBreak::Skip);
+        return;
+    }
     const auto gain = static_cast<plat::BYTE>(UnsignedFieldValue(Edit(IDC_AM_GAIN_EDIT)->text()));
     Handle(
         IDC_TUNING_SEND,
-        [&] { return Comm().SetTuningFrequency(r, hz, 0) && Comm().SetAmGain(r, gain, 0); },
+        [&] { return Comm().SetTuningFrequency(r, *hz, 0) && Comm().SetAmGain(r, gain, 0); },
         [this] {
             ShowTuningFrequency();
             ShowAmGain();
