@@ -73,7 +73,12 @@ private:
 };
 
 void CommandRunner::Open() {
-    const LinkSettings settings = ResolveLinkSettings(m_inv.link);
+    LinkSettings settings;
+    try {
+        settings = ResolveLinkSettings(m_inv.link);
+    } catch (const BadPortName& e) {
+        throw UsageError(e.what());
+    }
     if (m_inv.trace)
         m_trace = std::make_unique<ExchangeTrace>(m_console.err);
     m_link = std::make_unique<LinkSession>(settings, m_trace.get(), &StopFlag(), m_console.err);

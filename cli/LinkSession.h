@@ -6,6 +6,7 @@
 // test.
 #pragma once
 
+#include "link/LinkSettings.h"
 #include "protocol/CVX18D3_Comm.h"
 #include "serial/CSerialCom.h"
 #include "trace/ExchangeTrace.h"
@@ -13,37 +14,10 @@
 #include "trace/TracedPort.h"
 
 #include <atomic>
-#include <cstdint>
 #include <memory>
-#include <optional>
 #include <ostream>
-#include <string>
 
 namespace vx::cli {
-
-// What the command line asks for; anything left out comes from the stored settings.
-struct LinkOptions {
-    std::optional<std::string> port; // a port name (COM7) or a device path (/dev/ttyUSB0)
-    std::optional<std::uint32_t> baud;
-    std::optional<std::uint32_t> parity;   // 0 to 4, as the settings store keeps it
-    std::optional<std::uint32_t> stopBits; // 0 to 2 (1, 1.5, 2 stop bits)
-    std::optional<std::uint32_t> timeoutMs;
-};
-
-struct LinkSettings {
-    std::string port;       // as the operator knows it: the name, or the device path
-    std::string portName;   // the name the port is opened by (at most 6 characters)
-    std::string devicePath; // the device path, when one was given
-    std::uint32_t baud = 57600;
-    std::uint32_t parity = 0;
-    std::uint32_t stopBits = 0;
-    std::uint32_t timeoutMs = 1000;
-};
-
-// The stored settings with the options laid over them. A device path is
-// given the process-local port name "DEVICE". Throws UsageError for a port
-// name longer than a port name can be.
-LinkSettings ResolveLinkSettings(const LinkOptions& options);
 
 class LinkSession {
 public:
@@ -63,9 +37,8 @@ public:
     bool LinkTest();
 
 private:
-    void OpenPort();
-
     LinkSettings m_link;
+    ProcessPortName m_processName;
     SerialPortSettings m_portSettings{};
     std::unique_ptr<CSerialCom> m_serial;
     std::unique_ptr<TracedPort> m_port;
