@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libgl-dev libasound2-dev
     libcli11-dev nlohmann-json3-dev
     fonts-dejavu-core fonts-liberation2 xdg-utils ccache
+    libtelnet-dev
 )
 
 missing=()
