@@ -80,10 +80,9 @@ HeaderVerdict CheckHeader(std::span<const std::uint8_t> header) {
     if (payload < shape->leastPayload || payload > shape->mostPayload) {
         verdict.refusal =
             "payload length " + std::to_string(payload) + " for packet type " + Byte(header[2]) +
-            " " + Byte(header[3]) + " (it takes " + std::to_string(shape->leastPayload) +
+            " " + Byte(header[3]) + ", which takes " + std::to_string(shape->leastPayload) +
             (shape->mostPayload != shape->leastPayload ? " to " + std::to_string(shape->mostPayload)
-                                                       : std::string()) +
-            "; the longest request takes " + std::to_string(kLongestRequestPayload) + ")";
+                                                       : std::string());
         return verdict;
     }
     verdict.length = kHeaderLength + payload;

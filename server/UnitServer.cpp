@@ -256,7 +256,9 @@ void UnitServer::ReadFrom(Client& client) {
         return;
     }
     if (got < 0) {
-        if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        if (errno == ECONNRESET)
+            Close(client, "closed by the client (connection reset)");
+        else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
             Close(client, "connection lost: " + ErrnoText(errno));
         return;
     }
