@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "vx18d/Version.h"
+
 #include "cli/ExitStatus.h"
 #include "cli/ReceiverActions.h"
 #include "cli/UnitActions.h"
@@ -48,6 +50,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::ostre
     Invocation inv;
     CLI::App app{kDescription, "vx18dctl"};
     app.footer(kFooter);
+    app.set_version_flag("--version", std::string("vx18dctl ") + kVersion);
     app.require_subcommand(1);
     app.fallthrough();
 

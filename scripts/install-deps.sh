@@ -5,9 +5,10 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev libgmock-dev
-    qt6-base-dev libgl-dev libasound2-dev
+    qt6-base-dev qt6-svg-dev libgl-dev libasound2-dev
     libcli11-dev nlohmann-json3-dev
     fonts-dejavu-core fonts-liberation2 xdg-utils ccache
+    lintian desktop-file-utils appstream
     libtelnet-dev
 )
 

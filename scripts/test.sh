@@ -15,6 +15,9 @@ echo "== Build and test =="
 scripts/build.sh build
 ctest --test-dir build --output-on-failure --timeout 300
 
+echo "== The Debian package: build, check, install, run =="
+scripts/test-package.sh build
+
 echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
 scripts/build.sh build-sanitize -DVX18D_SANITIZE=ON -DVX18D_BUILD_BENCH=OFF
 ctest --test-dir build-sanitize --output-on-failure --timeout 600

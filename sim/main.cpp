@@ -3,6 +3,7 @@
 #include "platform/ConfigPaths.h"
 #include "sim/FaultOptions.h"
 #include "sim/SimulatedUnit.h"
+#include "vx18d/Version.h"
 
 #include <csignal>
 #include <cstdio>
@@ -31,6 +32,7 @@ const char* const kUsage =
     "                       answer; may be given more than once, for instance\n"
     "                       --fault late:450 or --fault corrupt:7@20\n"
     "  --help               show this text\n"
+    "  --version            show the version\n"
     "\n"
     "Faults:\n";
 
@@ -87,6 +89,10 @@ std::optional<CommandLine> Parse(int argc, char** argv, int& exitStatus) {
         bool ok = true;
         if (arg == "--help" || arg == "-h") {
             std::fputs(Usage().c_str(), stdout);
+            exitStatus = 0;
+            return std::nullopt;
+        } else if (arg == "--version") {
+            std::printf("vx18d-sim %s\n", vx::kVersion);
             exitStatus = 0;
             return std::nullopt;
         } else if (arg == "--port") {

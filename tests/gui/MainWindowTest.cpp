@@ -12,6 +12,7 @@
 #include "ui/refclk/CVX18D_RefClk.h"
 #include "ui/setup/CVX18D_SetupDCn.h"
 #include "ui/setup/SetupPageTemplate.h"
+#include "vx18d/Version.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -278,7 +279,10 @@ private slots:
         });
         about->trigger();
         QCOMPARE(title, QString("About VX18D"));
-        QVERIFY2(QRegularExpression(R"(^[A-Z][a-z]{2} \d\d \d{4} - \d\d:\d\d:\d\d$)")
+        QVERIFY2(stamp.startsWith(QStringLiteral("Version %1 - ").arg(vx::kVersion)),
+                 qPrintable(stamp));
+        QVERIFY2(QRegularExpression(
+                     R"(^Version \d+\.\d+\.\d+\.\d+ - [A-Z][a-z]{2} \d\d \d{4} - \d\d:\d\d:\d\d$)")
                      .match(stamp)
                      .hasMatch(),
                  qPrintable(stamp));

@@ -8,6 +8,7 @@
 #include "settings/SettingsTables.h"
 #include "support/TestSupport.h"
 
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -35,7 +36,8 @@ public:
         ::cfmakeraw(&t);
         ::tcsetattr(m_master, TCSANOW, &t);
         m_link = portsDir + "/" + name;
-        ::symlink(::ptsname(m_master), m_link.c_str());
+        if (::symlink(::ptsname(m_master), m_link.c_str()) != 0)
+            ADD_FAILURE() << "cannot link " << m_link << ": " << std::strerror(errno);
     }
     ~FarEnd() {
         Unplug();

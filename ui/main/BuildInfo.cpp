@@ -1,5 +1,7 @@
 #include "ui/main/BuildInfo.h"
 
+#include "vx18d/Version.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -15,6 +17,10 @@ std::string FormatBuildStamp(const char* date, const char* time) {
 
 std::string BuildStamp() {
     return FormatBuildStamp(__DATE__, __TIME__);
+}
+
+std::string BuildLine() {
+    return std::string("Version ") + kVersion + " - " + BuildStamp();
 }
 
 std::string CompilerVersionLine() {

@@ -8,6 +8,10 @@ namespace vx::ui {
 // When the program was built: "Mmm dd yyyy - hh:mm:ss".
 std::string BuildStamp();
 
+// The About box's build line: the version and the build stamp,
+// "Version 1.0.0.1 - Mmm dd yyyy - hh:mm:ss".
+std::string BuildLine();
+
 // The compiler that built the program and its version, e.g. "GCC:12.2.0".
 std::string CompilerVersionLine();
 

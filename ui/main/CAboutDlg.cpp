@@ -37,7 +37,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 CAboutDlg::~CAboutDlg() = default;
 
 bool CAboutDlg::OnInitDialog() {
-    m_buildStamp->setText(QString::fromStdString(BuildStamp()));
+    m_buildStamp->setText(QString::fromStdString(BuildLine()));
     m_compilerVersion->setText(QString::fromStdString(CompilerVersionLine()));
     return true;
 }
