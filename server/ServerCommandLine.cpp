@@ -1,6 +1,7 @@
 #include "server/ServerCommandLine.h"
 
 #include "link/LinkCommandLine.h"
+#include "vx18d/Version.h"
 
 #include <CLI/CLI.hpp>
 
@@ -60,7 +61,7 @@ ParsedServerCommandLine ParseServerCommandLine(int argc, const char* const* argv
     ServerInvocation inv;
     CLI::App app{kDescription, "vx18d-server"};
     app.footer(kFooter);
-    app.set_version_flag("--version", std::string("vx18d-server ") + VX18D_VERSION);
+    app.set_version_flag("--version", std::string("vx18d-server ") + vx::kVersion);
 
     LinkCommandLine linkOptions(app); // written by the parser
     std::string listen;

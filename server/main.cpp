@@ -4,6 +4,7 @@
 #include "server/SerialUnitLink.h"
 #include "server/ServerCommandLine.h"
 #include "server/UnitServer.h"
+#include "vx18d/Version.h"
 
 #include <atomic>
 #include <csignal>
@@ -58,6 +59,13 @@ int main(int argc, char** argv) {
         return parsed.exitStatus;
     const ServerInvocation& inv = *parsed.invocation;
 
+    ServerLog log(ServerLog::StyleFromEnvironment(), [](std::string_view line) {
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fflush(stderr);
+    });
+    // The settings store's and the port's complaints, too.
+    DebugLines debugLines(log);
+
     vx::LinkSettings link;
     try {
         link = vx::ResolveLinkSettings(inv.link);
@@ -72,12 +80,6 @@ int main(int argc, char** argv) {
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
-    ServerLog log(ServerLog::StyleFromEnvironment(), [](std::string_view line) {
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fflush(stderr);
-    });
-    DebugLines debugLines(log);
 
     ServerConfig config;
     config.host = inv.listen.host;
@@ -94,7 +96,7 @@ int main(int argc, char** argv) {
         log.Error(error);
         return kServerExitCannotListen;
     }
-    log.Info(std::string("vx18d-server ") + VX18D_VERSION + ": " + link.port + " at " +
+    log.Info(std::string("vx18d-server ") + vx::kVersion + ": " + link.port + " at " +
              std::to_string(link.baud) + " baud, RFC 2217 on " + Describe(inv.listen) +
              ", at most " + std::to_string(inv.maxClients) + " clients");
     if (!IsLoopback(inv.listen.host)) {

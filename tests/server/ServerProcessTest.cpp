@@ -5,6 +5,7 @@
 
 #include "server/ServerCommandLine.h"
 #include "support/ChildProcess.h"
+#include "vx18d/Version.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,7 @@ TEST(ServerProcess, CommandLineMistakesEndBeforeAnythingIsOpened) {
     {
         ChildProcess version(VX18D_SERVER_PATH, {"--version"}, dir.Path(), "version");
         EXPECT_EQ(version.Wait(5000), 0);
-        EXPECT_EQ(version.Out(), std::string("vx18d-server ") + VX18D_VERSION + "\n");
+        EXPECT_EQ(version.Out(), std::string("vx18d-server ") + vx::kVersion + "\n");
     }
     const std::vector<std::pair<std::vector<std::string>, std::string>> mistakes{
         {{"--listen", "127.0.0.1:70000"}, "the port must be a number from 1 to 65535"},
