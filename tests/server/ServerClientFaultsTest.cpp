@@ -20,7 +20,7 @@ bool HasRequestWithCommand(const std::vector<Bytes>& logged, std::uint8_t comman
 
 TEST(ServerClientFaults, HalfARequestAndSilenceHoldsNobodyUpAndClosesItsClient) {
     ServerHarness server;
-    ASSERT_TRUE(server.Ready()) << server.Log();
+    ASSERT_TRUE(server.Ready()) << server.Error();
     auto quiet = server.Connect();
     auto busy = server.Connect();
 
@@ -43,7 +43,7 @@ TEST(ServerClientFaults, HalfARequestAndSilenceHoldsNobodyUpAndClosesItsClient) 
 
 TEST(ServerClientFaults, AClientThatLeavesMidExchangeCostsOnlyItsOwnReply) {
     ServerHarness server;
-    ASSERT_TRUE(server.Ready()) << server.Log();
+    ASSERT_TRUE(server.Ready()) << server.Error();
     auto leaving = server.Connect();
     auto staying = server.Connect();
 
@@ -69,7 +69,7 @@ TEST(ServerClientFaults, AHeaderNoRequestCanHaveClosesItsClientBeforeAnythingRea
         {{0x27, 0x00, 0x42, 0x42, 0x00, 0x00}, "packet type 0x42 0x42"},
     };
     ServerHarness server;
-    ASSERT_TRUE(server.Ready()) << server.Log();
+    ASSERT_TRUE(server.Ready()) << server.Error();
     auto good = server.Connect();
     for (const auto& [header, reason] : cases) {
         auto bad = server.Connect();
@@ -88,7 +88,7 @@ TEST(ServerClientFaults, ClientsBeyondTheLimitAreRefusedAtConnect) {
     ServerSetup setup;
     setup.config.maxClients = 2;
     ServerHarness server(setup);
-    ASSERT_TRUE(server.Ready()) << server.Log();
+    ASSERT_TRUE(server.Ready()) << server.Error();
     auto first = server.Connect();
     auto second = server.Connect();
     ASSERT_TRUE(server.WaitForLog("(2 of at most 2 clients)", 2000)) << server.Log();

@@ -52,7 +52,7 @@ std::size_t CountOf(const std::vector<Bytes>& logged, const Bytes& request) {
 class ServerExchange : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(server.Ready()) << server.Log();
+        ASSERT_TRUE(server.Ready()) << server.Error();
         MarkPages(server.Unit());
     }
 

@@ -97,7 +97,7 @@ TEST(ServerProcess, CommandLineMistakesEndBeforeAnythingIsOpened) {
 TEST(ServerProcess, AnAddressInUseEndsItWithTheReason) {
     IsolatedConfig config;
     ServerHarness running;
-    ASSERT_TRUE(running.Ready()) << running.Log();
+    ASSERT_TRUE(running.Ready()) << running.Error();
     ChildProcess second(
         VX18D_SERVER_PATH,
         {"--port", "COM8", "--listen", "127.0.0.1:" + std::to_string(running.Port())},

@@ -1,92 +1,14 @@
-// The unit server on a simulated unit: an isolated configuration with the
-// simulator on a pseudo-terminal linked as COM7, the server's core opened on
-// it and serving on a free loopback port from a thread of its own, its log
-// kept for the test to read; RFC 2217 test clients connect to it.
+// What the server's tests share beyond the harness: checks of what the
+// simulated unit received.
 #pragma once
 
-#include "server/SerialUnitLink.h"
-#include "server/UnitServer.h"
-#include "sim/SimulatedUnit.h"
-#include "support/Rfc2217TestClient.h"
-#include "support/TestSupport.h"
+#include "support/ServerHarness.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <memory>
-#include <mutex>
-#include <string>
-#include <thread>
 #include <vector>
 
 namespace vxtest {
-
-using Bytes = std::vector<std::uint8_t>;
-
-struct ServerSetup {
-    std::uint32_t baud = 921600;
-    vx::server::ServerConfig config = Defaults();
-
-    // Quicker time-outs than the program's, so that the tests are short.
-    static vx::server::ServerConfig Defaults();
-};
-
-class ServerHarness {
-public:
-    explicit ServerHarness(ServerSetup setup = {});
-    ~ServerHarness();
-    ServerHarness(const ServerHarness&) = delete;
-    ServerHarness& operator=(const ServerHarness&) = delete;
-
-    bool Ready() const { return m_ready; }
-    std::uint16_t Port() const { return m_server->ListeningPort(); }
-    sim::SimulatedUnit& Unit() { return m_unit; }
-    vx::server::UnitServer& Server() { return *m_server; }
-    const IsolatedConfig& Config() const { return m_config; }
-    const vx::server::ServerConfig& ServerConfig() const { return m_setup.config; }
-
-    // A client connected and negotiated (check Connected()).
-    std::unique_ptr<Rfc2217TestClient> Connect();
-
-    // Stops the server as SIGTERM does; Run returns.
-    void StopServer();
-
-    std::string Log() const;
-    // Waits until a log line contains text.
-    bool WaitForLog(const std::string& text, int timeoutMs) const;
-
-private:
-    IsolatedConfig m_config;
-    ServerSetup m_setup;
-    sim::SimulatedUnit m_unit;
-    std::unique_ptr<vx::server::SerialUnitLink> m_link;
-    std::unique_ptr<vx::server::ServerLog> m_log;
-    std::unique_ptr<vx::server::UnitServer> m_server;
-    std::thread m_runner;
-    bool m_ready = false;
-
-    mutable std::mutex m_logMutex;
-    std::string m_logText;
-};
-
-// A TCP port on loopback that nothing listens on just now.
-std::uint16_t FreeTcpPort();
-
-// Requests as the program writes them.
-Bytes StatusRequest();
-Bytes LinkTestRequest();
-Bytes ShortCommand(std::uint8_t command, std::uint8_t a1, std::uint8_t a2 = 0, std::uint8_t a3 = 0);
-Bytes SelectPage(int receiver, std::uint8_t page);
-Bytes ReadRegister(int receiver, std::uint8_t reg);
-Bytes FirmwareBlock(std::uint8_t fill, std::size_t length = 128);
-Bytes FirmwareCommit();
-
-inline constexpr std::size_t kStatusReplyLength = 15;
-inline constexpr std::size_t kShortReplyLength = 10;
-inline constexpr std::size_t kHeaderOnlyReplyLength = 6;
-
-// The register value in a short command reply (bytes 8 and 9).
-std::uint16_t RegisterValue(const Bytes& reply);
 
 // Every request the simulated unit logged is a whole, valid packet.
 ::testing::AssertionResult OnlyWholeRequests(const std::vector<Bytes>& logged);

@@ -57,7 +57,7 @@ bool IsFirmwareBlock(const Bytes& r) {
 
 TEST(ServerUnitFaults, AReplyAfterTheTimeOutNeverReachesTheNextClient) {
     ServerHarness server; // 300 ms reply time-out
-    ASSERT_TRUE(server.Ready()) << server.Log();
+    ASSERT_TRUE(server.Ready()) << server.Error();
     auto first = server.Connect();
     auto second = server.Connect();
     ASSERT_TRUE(first->Exchange(SelectPage(0, 0), kShortReplyLength, kReplyWaitMs));
@@ -95,7 +95,7 @@ TEST(ServerUnitFaults, AReplyAfterTheTimeOutNeverReachesTheNextClient) {
 
 TEST(ServerUnitFaults, ARequestTheUnitNeverAnswersCostsOnlyItsClient) {
     ServerHarness server;
-    ASSERT_TRUE(server.Ready()) << server.Log();
+    ASSERT_TRUE(server.Ready()) << server.Error();
     auto first = server.Connect();
     auto second = server.Connect();
 
@@ -109,7 +109,7 @@ TEST(ServerUnitFaults, ARequestTheUnitNeverAnswersCostsOnlyItsClient) {
 
 TEST(ServerUnitFaults, TheUnitsPortVanishesAndReturnsWhileTheClientsStay) {
     ServerHarness server; // reopens every 200 ms
-    ASSERT_TRUE(server.Ready()) << server.Log();
+    ASSERT_TRUE(server.Ready()) << server.Error();
     auto client = server.Connect();
     ASSERT_TRUE(client->Exchange(StatusRequest(), kStatusReplyLength, kReplyWaitMs));
 
@@ -131,7 +131,7 @@ TEST(ServerUnitFaults, TheUnitsPortVanishesAndReturnsWhileTheClientsStay) {
 
 TEST(ServerUnitFaults, NothingOfAnotherClientReachesTheUnitDuringAFirmwareLoad) {
     ServerHarness server; // 1.5 s hold after the commit
-    ASSERT_TRUE(server.Ready()) << server.Log();
+    ASSERT_TRUE(server.Ready()) << server.Error();
     Poller poller(server);
     ASSERT_TRUE(poller.AnsweredAgain(3000));
     auto loader = server.Connect();
@@ -164,7 +164,7 @@ TEST(ServerUnitFaults, NothingOfAnotherClientReachesTheUnitDuringAFirmwareLoad) 
 
 TEST(ServerUnitFaults, AnUnfinishedFirmwareLoadEndsWhenItsClientGoesQuietOrAway) {
     ServerHarness server; // a load ends after 1 s without a block
-    ASSERT_TRUE(server.Ready()) << server.Log();
+    ASSERT_TRUE(server.Ready()) << server.Error();
     Poller poller(server);
     ASSERT_TRUE(poller.AnsweredAgain(3000));
     auto loader = server.Connect();
@@ -184,7 +184,7 @@ TEST(ServerUnitFaults, AnUnfinishedFirmwareLoadEndsWhenItsClientGoesQuietOrAway)
 
 TEST(ServerUnitFaults, AStopLetsTheExchangeUnderWayCompleteAndReleasesThePort) {
     ServerHarness server;
-    ASSERT_TRUE(server.Ready()) << server.Log();
+    ASSERT_TRUE(server.Ready()) << server.Error();
     auto client = server.Connect();
     ASSERT_TRUE(WaitFor([&] { return server.Unit().PortOpen(); }, 2000));
 

@@ -1,0 +1,126 @@
+#include "support/ServerHarness.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace vxtest {
+
+vx::server::ServerConfig ServerSetup::Defaults() {
+    vx::server::ServerConfig config;
+    config.port = 0;
+    config.partialRequestTimeout = std::chrono::milliseconds(500);
+    config.unit.replyTimeout = std::chrono::milliseconds(300);
+    config.unit.reopenInterval = std::chrono::milliseconds(200);
+    config.unit.blockGap = std::chrono::milliseconds(1000);
+    config.unit.programmingHold = std::chrono::milliseconds(1500);
+    return config;
+}
+
+ServerHarness::ServerHarness(ServerSetup setup) : m_setup(std::move(setup)) {
+    if (!m_unit.Start(m_config.PortsDir(), "COM7")) {
+        m_error = m_unit.LastError();
+        return;
+    }
+    vx::LinkSettings link;
+    link.port = link.portName = "COM7";
+    link.baud = m_setup.baud;
+    link.timeoutMs = static_cast<std::uint32_t>(m_setup.config.unit.replyTimeout.count());
+    m_setup.config.line.baud = m_setup.baud;
+    m_link = std::make_unique<vx::server::SerialUnitLink>(link);
+    m_log = std::make_unique<vx::server::ServerLog>(
+        vx::server::ServerLog::Style::Journal, [this](std::string_view line) {
+            std::lock_guard<std::mutex> lock(m_logMutex);
+            m_logText += line;
+        });
+    m_server = std::make_unique<vx::server::UnitServer>(m_setup.config, *m_link, *m_log);
+    if (!m_server->Listen(m_error))
+        return;
+    m_runner = std::thread([this] { m_server->Run(); });
+    m_ready = WaitFor([this] { return m_server->LineOpen(); }, 5000);
+    if (!m_ready)
+        m_error = "the server did not open COM7: " + Log();
+}
+
+ServerHarness::~ServerHarness() {
+    StopServer();
+    m_server.reset();
+    m_unit.Stop();
+}
+
+void ServerHarness::StopServer() {
+    if (!m_runner.joinable())
+        return;
+    m_server->Stop();
+    m_runner.join();
+}
+
+std::unique_ptr<Rfc2217TestClient> ServerHarness::Connect() {
+    auto client = std::make_unique<Rfc2217TestClient>(Port());
+    if (client->Connected())
+        client->WaitNegotiated(2000);
+    return client;
+}
+
+std::string ServerHarness::Log() const {
+    std::lock_guard<std::mutex> lock(m_logMutex);
+    return m_logText;
+}
+
+bool ServerHarness::WaitForLog(const std::string& text, int timeoutMs) const {
+    return WaitFor([&] { return Log().find(text) != std::string::npos; }, timeoutMs);
+}
+
+std::uint16_t FreeTcpPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+Bytes StatusRequest() {
+    return {0x27, 0x00, 0x00, 0x20, 0x00, 0x00};
+}
+
+Bytes LinkTestRequest() {
+    return {0x27, 0x00, 0x00, 0x00, 0x00, 0x00};
+}
+
+Bytes ShortCommand(std::uint8_t command, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3) {
+    return {0x27, 0x00, 0x01, 0x10, 0x04, 0x00, command, a1, a2, a3};
+}
+
+Bytes SelectPage(int receiver, std::uint8_t page) {
+    return ShortCommand(static_cast<std::uint8_t>(0x10 | receiver), page);
+}
+
+Bytes ReadRegister(int receiver, std::uint8_t reg) {
+    return ShortCommand(static_cast<std::uint8_t>(0x10 | receiver),
+                        static_cast<std::uint8_t>(0x40 | reg));
+}
+
+Bytes FirmwareBlock(std::uint8_t fill, std::size_t length) {
+    Bytes block{0x27,
+                0x00,
+                0x20,
+                0x10,
+                static_cast<std::uint8_t>(length),
+                static_cast<std::uint8_t>(length >> 8)};
+    block.insert(block.end(), length, fill);
+    return block;
+}
+
+Bytes FirmwareCommit() {
+    return ShortCommand(0x98, 0xFF);
+}
+
+std::uint16_t RegisterValue(const Bytes& reply) {
+    return static_cast<std::uint16_t>(reply.at(8) | reply.at(9) << 8);
+}
+
+} // namespace vxtest
