@@ -73,7 +73,24 @@ TEST(ServerProcess, SigtermDuringTrafficEndsItCleanly) {
     EXPECT_NE(log.find("<6>COM7 released; stopped"), std::string::npos) << log;
 }
 
-TEST(ServerProcess, CommandLineMistakesEndBeforeAnythingIsOpened) {
+TEST(ServerProcess, TheCommandLineTakesListenAddressesAndRefusesMistakes) {
+    // The accepted forms of --listen.
+    std::string error;
+    const auto v4 = vx::server::ParseListenAddress("0.0.0.0:7005", error);
+    ASSERT_TRUE(v4);
+    EXPECT_EQ(v4->host, "0.0.0.0");
+    EXPECT_EQ(v4->port, 7005);
+    const auto v6 = vx::server::ParseListenAddress("[::1]:7006", error);
+    ASSERT_TRUE(v6);
+    EXPECT_EQ(v6->host, "::1");
+    EXPECT_TRUE(vx::server::IsLoopback(v6->host));
+    const auto bare = vx::server::ParseListenAddress("7007", error);
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(bare->host, "127.0.0.1");
+    EXPECT_FALSE(vx::server::IsLoopback("192.168.1.20"));
+    EXPECT_FALSE(vx::server::ParseListenAddress(":7001", error));
+    EXPECT_FALSE(vx::server::ParseListenAddress("host:", error));
+
     TempDir dir;
     {
         ChildProcess version(VX18D_SERVER_PATH, {"--version"}, dir.Path(), "version");
@@ -104,40 +121,4 @@ TEST(ServerProcess, AnAddressInUseEndsItWithTheReason) {
         config.Path(), "second");
     EXPECT_EQ(second.Wait(5000), vx::server::kServerExitCannotListen);
     EXPECT_NE(second.Err().find("cannot listen on 127.0.0.1:"), std::string::npos) << second.Err();
-}
-
-TEST(ServerProcess, ListenAddressesAreReadAsHostAndPort) {
-    std::string error;
-    const auto v4 = vx::server::ParseListenAddress("0.0.0.0:7005", error);
-    ASSERT_TRUE(v4);
-    EXPECT_EQ(v4->host, "0.0.0.0");
-    EXPECT_EQ(v4->port, 7005);
-    const auto v6 = vx::server::ParseListenAddress("[::1]:7006", error);
-    ASSERT_TRUE(v6);
-    EXPECT_EQ(v6->host, "::1");
-    EXPECT_TRUE(vx::server::IsLoopback(v6->host));
-    const auto bare = vx::server::ParseListenAddress("7007", error);
-    ASSERT_TRUE(bare);
-    EXPECT_EQ(bare->host, "127.0.0.1");
-    EXPECT_FALSE(vx::server::IsLoopback("192.168.1.20"));
-    EXPECT_FALSE(vx::server::ParseListenAddress(":7001", error));
-    EXPECT_FALSE(vx::server::ParseListenAddress("host:", error));
-}
-
-TEST(ServerProcess, LogLinesCarryTheTimeOnlyOutsideTheJournal) {
-    std::string written;
-    auto sink = [&](std::string_view line) { written += line; };
-    vx::server::ServerLog journal(vx::server::ServerLog::Style::Journal, sink);
-    journal.Warning("COM7 failed");
-    EXPECT_EQ(written, "<4>COM7 failed\n");
-
-    written.clear();
-    vx::server::ServerLog terminal(vx::server::ServerLog::Style::TimeStamped, sink);
-    terminal.Info("client 1 connected");
-    terminal.Error("cannot listen");
-    const std::vector<std::string> lines = LinesOf(written);
-    ASSERT_EQ(lines.size(), 2u);
-    const std::string stamp = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )";
-    EXPECT_TRUE(std::regex_match(lines[0], std::regex(stamp + "client 1 connected"))) << lines[0];
-    EXPECT_TRUE(std::regex_match(lines[1], std::regex(stamp + "error: cannot listen"))) << lines[1];
 }
