@@ -52,6 +52,21 @@ Timing TimeRuns(int runs, const std::function<bool()>& op) {
     return timing;
 }
 
+void PrintRoundTrips(vx::CVX18D3_Comm& comm, std::uint32_t baud, int runs,
+                     const std::string& route) {
+    const Timing ping = TimeRuns(runs, [&] { return comm.Ping(0) && comm.m_nLastResult; });
+    PrintRow(route.empty() ? "link test (6 + 6 bytes)" : "link test, " + route, baud, ping,
+             LineSeconds(12, baud));
+
+    const Timing shortCommand = TimeRuns(runs, [&] {
+        vx::BYTE request[10] = {0, 0, 0x01, 0x10, 0, 0, 0x38, 0, 0, 0};
+        vx::BYTE reply[10] = {};
+        return comm.Transact(request, 4, reply, 4, 0) != 0;
+    });
+    PrintRow(route.empty() ? "short command (10 + 10 bytes)" : "short command, " + route, baud,
+             shortCommand, LineSeconds(20, baud));
+}
+
 bool LinkReady(vxtest::SimLink& link, std::uint32_t baud) {
     if (link.Ready())
         return true;
@@ -62,14 +77,14 @@ bool LinkReady(vxtest::SimLink& link, std::uint32_t baud) {
 
 void PrintHeader(const std::string& title) {
     std::printf("\n%s\n", title.c_str());
-    std::printf("%-34s %8s %5s %11s %11s %11s %7s %s\n", "operation", "baud", "runs", "mean",
+    std::printf("%-38s %8s %5s %11s %11s %11s %7s %s\n", "operation", "baud", "runs", "mean",
                 "best", "line time", "ratio", "failed");
 }
 
 void PrintRow(const std::string& name, std::uint32_t baud, const Timing& timing,
               double lineSeconds) {
     auto ms = [](double s) { return s * 1000.0; };
-    std::printf("%-34s %8u %5d %9.3f ms %9.3f ms %9.3f ms %7.2f %d\n", name.c_str(), baud,
+    std::printf("%-38s %8u %5d %9.3f ms %9.3f ms %9.3f ms %7.2f %d\n", name.c_str(), baud,
                 timing.runs, ms(timing.meanSeconds), ms(timing.minSeconds), ms(lineSeconds),
                 lineSeconds > 0 ? timing.meanSeconds / lineSeconds : 0.0, timing.failures);
     std::fflush(stdout);

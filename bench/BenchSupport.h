@@ -36,6 +36,12 @@ void PrintRow(const std::string& name, std::uint32_t baud, const Timing& timing,
 
 void PrintHeader(const std::string& title);
 
+// Times runs link tests (6 + 6 bytes) and runs short commands (10 + 10
+// bytes, reading the AM counter) and prints a row for each, named after the
+// route when one is given.
+void PrintRoundTrips(vx::CVX18D3_Comm& comm, std::uint32_t baud, int runs,
+                     const std::string& route);
+
 // True when the link to the simulated unit is up; otherwise says why.
 bool LinkReady(vxtest::SimLink& link, std::uint32_t baud);
 

@@ -13,19 +13,7 @@ int main() {
         vxtest::SimLink link({}, baud);
         if (!vxbench::LinkReady(link, baud))
             return 1;
-        auto& comm = link.Comm();
-
-        auto ping = vxbench::TimeRuns(200, [&] { return comm.Ping(0) && comm.m_nLastResult; });
-        vxbench::PrintRow("link test (6 + 6 bytes)", baud, ping, vxbench::LineSeconds(12, baud));
-
-        // Reading the AM counter: a short command, 10 bytes each way.
-        auto shortCommand = vxbench::TimeRuns(200, [&] {
-            vx::BYTE request[10] = {0, 0, 0x01, 0x10, 0, 0, 0x38, 0, 0, 0};
-            vx::BYTE reply[10] = {};
-            return comm.Transact(request, 4, reply, 4, 0) != 0;
-        });
-        vxbench::PrintRow("short command (10 + 10 bytes)", baud, shortCommand,
-                          vxbench::LineSeconds(20, baud));
+        vxbench::PrintRoundTrips(link.Comm(), baud, 200, "");
     }
     return 0;
 }

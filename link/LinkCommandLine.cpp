@@ -20,8 +20,9 @@ std::vector<std::string> BaudRates() {
 } // namespace
 
 LinkCommandLine::LinkCommandLine(CLI::App& app) {
-    m_portOption =
-        app.add_option("--port", m_port, "port name (COM7) or device path (/dev/ttyUSB0)");
+    m_portOption = app.add_option("--port", m_port,
+                                  "port name (COM7), device path (/dev/ttyUSB0) or device server "
+                                  "address (rfc2217://HOST:PORT, tcp://HOST:PORT)");
     m_baudOption = app.add_option("--baud", m_baud, "baud rate")->check(CLI::IsMember(BaudRates()));
     const std::map<std::string, std::uint32_t> parities{
         {"none", 0}, {"odd", 1}, {"even", 2}, {"mark", 3}, {"space", 4}};

@@ -2,6 +2,7 @@
 
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
+#include "platform/NetworkAddress.h"
 #include "platform/PortNames.h"
 #include "platform/SerialDevice.h"
 #include "platform/SystemMessage.h"
@@ -44,6 +45,13 @@ LinkSettings ResolveLinkSettings(const LinkOptions& options) {
         // As start-up does: only the first six characters of the stored name.
         link.port = stored.portName;
         link.portName = stored.portName.substr(0, kPortNameLength);
+    } else if (plat::LooksLikeNetworkAddress(*options.port)) {
+        const plat::NetworkAddressParse parsed = plat::ParseNetworkAddress(*options.port);
+        if (!parsed.address)
+            throw BadPortName("--port " + parsed.error);
+        link.port = *options.port;
+        link.devicePath = parsed.address->Text();
+        link.portName = kDevicePortName;
     } else if (options.port->find('/') != std::string::npos) {
         link.port = *options.port;
         link.devicePath = *options.port;

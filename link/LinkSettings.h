@@ -17,7 +17,9 @@ namespace vx {
 
 // What the command line asks for; anything left out comes from the stored settings.
 struct LinkOptions {
-    std::optional<std::string> port; // a port name (COM7) or a device path (/dev/ttyUSB0)
+    // A port name (COM7), a device path (/dev/ttyUSB0) or a device server's
+    // address (rfc2217://rack3-ts:4001).
+    std::optional<std::string> port;
     std::optional<std::uint32_t> baud;
     std::optional<std::uint32_t> parity;   // 0 to 4, as the settings store keeps it
     std::optional<std::uint32_t> stopBits; // 0 to 2 (1, 1.5, 2 stop bits)
@@ -27,7 +29,7 @@ struct LinkOptions {
 struct LinkSettings {
     std::string port;       // as the operator knows it: the name, or the device path
     std::string portName;   // the name the port is opened by (at most 6 characters)
-    std::string devicePath; // the device path, when one was given
+    std::string devicePath; // the device path or network address, when one was given
     std::uint32_t baud = 57600;
     std::uint32_t parity = 0;
     std::uint32_t stopBits = 0;
@@ -40,9 +42,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The stored settings with the options laid over them. A device path is
-// given the process-local port name "DEVICE". Throws BadPortName for a port
-// name longer than a port name can be.
+// The stored settings with the options laid over them. A device path or
+// network address is given the process-local port name "DEVICE". Throws
+// BadPortName for a port name longer than a port name can be and for a
+// malformed network address.
 LinkSettings ResolveLinkSettings(const LinkOptions& options);
 
 // Names the device path of the settings for this process while it lives

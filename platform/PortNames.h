@@ -4,7 +4,9 @@
 //    COM3 -> /dev/ttyUSB0 or COM3 -> /dev/serial/by-id/usb-..., the
 //    convention Wine uses for its dosdevices. Names are matched without
 //    regard to case. A link into /dev/serial/by-id keeps a port with one
-//    adapter across replugging.
+//    adapter across replugging. A link may instead hold the address of a
+//    line behind a serial device server (COM9 -> rfc2217://rack3-ts:4001,
+//    see NetworkAddress.h); ResolvePortName then gives the address.
 // 2. Serial devices without a link get a fixed automatic name from the
 //    device's own kernel name, so plugging in another adapter never
 //    renumbers the ports already in use:

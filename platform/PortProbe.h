@@ -10,6 +10,10 @@
 // line forwarded over the network). Dangling links, ordinary files, devices
 // that are not terminals, virtual consoles and UART slots without a UART
 // fitted are not serial ports.
+//
+// A name that reaches a well-formed network address (a line behind a serial
+// device server, NetworkAddress.h) is a serial port too; probing it connects
+// to nothing. A malformed address is not a port.
 #pragma once
 
 #include <optional>
@@ -20,6 +24,9 @@ namespace plat {
 struct SerialPortDescription {
     std::string devicePath; // the device node reached, every link followed ("/dev/ttyUSB0")
     bool pseudoTerminal = false;
+    // A line behind a serial device server: devicePath holds its address
+    // ("rfc2217://rack3-ts:4001") and nothing is known of the line itself.
+    bool networkAddress = false;
     // Of a USB adapter (empty otherwise), as the adapter reports them.
     std::string usbManufacturer;
     std::string usbProduct;

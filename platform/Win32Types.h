@@ -34,6 +34,7 @@ inline constexpr DWORD ERROR_READ_FAULT = 30;
 inline constexpr DWORD ERROR_GEN_FAILURE = 31;
 inline constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 inline constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+inline constexpr DWORD ERROR_BAD_NETPATH = 53;
 inline constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 inline constexpr DWORD ERROR_SEM_TIMEOUT = 121;
 inline constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
@@ -47,6 +48,8 @@ inline constexpr DWORD ERROR_CANTOPEN = 1011;
 inline constexpr DWORD ERROR_CANTREAD = 1012;
 inline constexpr DWORD ERROR_CANTWRITE = 1013;
 inline constexpr DWORD ERROR_DEVICE_NOT_CONNECTED = 1167;
+inline constexpr DWORD ERROR_CONNECTION_REFUSED = 1225;
+inline constexpr DWORD ERROR_HOST_UNREACHABLE = 1232;
 
 // Parity codes of the device control block.
 inline constexpr BYTE NOPARITY = 0;

@@ -1,6 +1,8 @@
 // Packet framing, the request/reply exchange, the link test and the byte trace.
 #include "protocol/CVX18D3_Comm.h"
 
+#include "platform/LastError.h"
+
 #include "platform/Clock.h"
 
 #include <cstring>
@@ -50,7 +52,15 @@ BOOL CVX18D3_Comm::Exchange(BYTE* request, WORD payloadLength, BYTE* reply, WORD
     WORD received = 0;
     BOOL result = 0;
     do {
+        plat::SetLastError(plat::ERROR_SUCCESS);
         result = m_pPort->ReadByte(&reply[received]);
+        // A device that went away (adapter unplugged, network connection
+        // lost) fails every read at once: nothing more can arrive, and
+        // reading on until the deadline would only spin.
+        if (!result && plat::GetLastError() == plat::ERROR_DEVICE_NOT_CONNECTED) {
+            m_nLastResult = 0;
+            return 0;
+        }
         if (result) {
             if (m_hTraceWnd && trace)
                 m_hTraceWnd->SendMessage(WM_TRACE_REPLY_BYTE, received, reply[received]);

@@ -9,7 +9,7 @@ packages=(
     libcli11-dev nlohmann-json3-dev
     fonts-dejavu-core fonts-liberation2 xdg-utils ccache
     lintian desktop-file-utils appstream
-    libtelnet-dev
+    libtelnet-dev ser2net
 )
 
 missing=()

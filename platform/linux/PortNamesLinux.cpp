@@ -1,6 +1,7 @@
 #include "platform/PortNames.h"
 
 #include "platform/ConfigPaths.h"
+#include "platform/NetworkAddress.h"
 
 #include <cctype>
 #include <climits>
@@ -89,7 +90,10 @@ std::optional<std::string> LinkInPortsFolder(const std::string& name) {
             found = link; // a plain file or device node stands for itself
         } else {
             target[n] = '\0';
-            found = target[0] == '/' ? std::string(target) : folder + "/" + target;
+            // An absolute path, a network address (rfc2217://...) as it
+            // stands, or a path relative to the folder.
+            found = target[0] == '/' || LooksLikeNetworkAddress(target) ? std::string(target)
+                                                                        : folder + "/" + target;
         }
         break;
     }

@@ -11,6 +11,7 @@
 //   USB device, a few levels above the tty in the sysfs tree.
 #include "platform/PortProbe.h"
 
+#include "platform/NetworkAddress.h"
 #include "platform/PortNames.h"
 
 #include <climits>
@@ -112,11 +113,22 @@ std::optional<SerialPortDescription> ProbeSerialPort(const std::string& name) {
     const auto devicePath = ResolvePortName(name);
     if (!devicePath)
         return std::nullopt;
+    if (LooksLikeNetworkAddress(*devicePath)) {
+        const auto parsed = ParseNetworkAddress(*devicePath);
+        if (!parsed.address)
+            return std::nullopt;
+        SerialPortDescription port;
+        port.devicePath = parsed.address->Text();
+        port.networkAddress = true;
+        return port;
+    }
     return DescribeSerialDevice(*devicePath);
 }
 
 std::string DescribeForOperator(const SerialPortDescription& port) {
     std::string text = port.devicePath;
+    if (port.networkAddress)
+        text += " (serial device server)";
     if (port.pseudoTerminal)
         text += " (pseudo-terminal)";
     std::string usb = port.usbManufacturer;

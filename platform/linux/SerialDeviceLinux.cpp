@@ -10,14 +10,20 @@
 //   although poll() said there was input) makes the call fail at once with
 //   ERROR_DEVICE_NOT_CONNECTED; nothing retries or spins on it.
 // - USB adapters are asked for low latency (ASYNC_LOW_LATENCY), best effort.
+// - A name that reaches a network address (rfc2217://HOST:PORT, tcp://HOST:PORT)
+//   opens a line behind a serial device server instead (NetworkDevice.h); the
+//   table, the time-outs and the read and write loops are the same for both.
 #include "platform/SerialDevice.h"
 
 #include "platform/Clock.h"
 #include "platform/DebugOutput.h"
 #include "platform/LastError.h"
+#include "platform/NetworkAddress.h"
 #include "platform/PortNames.h"
 #include "platform/PortProbe.h"
 #include "platform/linux/LineSettings.h"
+#include "platform/linux/NetworkDevice.h"
+#include "platform/linux/PollWait.h"
 #include "platform/linux/Termios2.h"
 
 #include <algorithm>
@@ -48,6 +54,18 @@ struct Device {
     COMMTIMEOUTS timeouts;
     DCB dcb; // the last settings applied, for the fields termios cannot hold
     bool lost = false;
+    std::unique_ptr<NetworkDevice> network; // a line behind a device server; fd stays -1
+
+    int PollFd() const { return network ? network->Socket() : fd; }
+    int WaitInput(int timeoutMs) {
+        return network ? network->WaitInput(timeoutMs) : WaitReady(fd, POLLIN, timeoutMs);
+    }
+    ssize_t ReadSome(BYTE* out, std::size_t size) {
+        return network ? network->Read(out, size) : ::read(fd, out, size);
+    }
+    ssize_t WriteSome(const BYTE* in, std::size_t size) {
+        return network ? network->Write(in, size) : ::write(fd, in, size);
+    }
 
     ~Device() {
         if (fd >= 0) {
@@ -79,11 +97,15 @@ BOOL Fail(DWORD code) {
 }
 
 BOOL DeviceLost(Device& device) {
-    if (!device.lost) {
-        device.lost = true;
+    if (!device.lost && device.network) {
+        OutputDebugFormat("%s (%s): the connection to the device server was lost (%s).\r\n",
+                          device.name.c_str(), device.path.c_str(),
+                          device.network->LostReason().c_str());
+    } else if (!device.lost) {
         OutputDebugFormat("%s (%s): the device went away (adapter unplugged or port closed).\r\n",
                           device.name.c_str(), device.path.c_str());
     }
+    device.lost = true;
     return Fail(ERROR_DEVICE_NOT_CONNECTED);
 }
 
@@ -109,29 +131,43 @@ std::string PortNameFromPath(const char* path) {
     return text;
 }
 
-// Waits for the fd to become ready; returns 1 ready, 0 time-out, -1 lost.
-// The wait runs to a fixed deadline: a signal interrupts poll() but does not
-// start the time-out again, so signals that come more often than the
-// time-out cannot stretch the wait without end.
-int WaitReady(int fd, short events, int timeoutMs) {
-    pollfd p{fd, events, 0};
-    const std::int64_t deadline = timeoutMs < 0 ? -1 : TickMs() + timeoutMs;
-    int waitMs = timeoutMs;
-    for (;;) {
-        int n = ::poll(&p, 1, waitMs);
-        if (n < 0 && errno == EINTR) {
-            if (deadline >= 0)
-                waitMs = static_cast<int>(std::max<std::int64_t>(deadline - TickMs(), 0));
-            continue;
-        }
-        if (n < 0)
-            return -1;
-        if (n == 0)
-            return 0;
-        if (p.revents & (POLLHUP | POLLERR | POLLNVAL))
-            return -1;
-        return 1;
+// The outcome of a network device's operation as the call returns it.
+BOOL NetworkResult(Device& device, DWORD error) {
+    if (error == ERROR_SUCCESS)
+        return TRUE;
+    return error == ERROR_DEVICE_NOT_CONNECTED ? DeviceLost(device) : Fail(error);
+}
+
+BOOL SetNetworkLine(Device& device, const DCB& dcb) {
+    if (!NetworkResult(device, device.network->ApplyLine(dcb)))
+        return FALSE;
+    device.dcb = dcb;
+    return TRUE;
+}
+
+HANDLE Register(std::shared_ptr<Device> device) {
+    std::lock_guard lock(g_mutex);
+    const HANDLE handle = g_nextHandle++;
+    g_devices.emplace(handle, std::move(device));
+    return handle;
+}
+
+// The server's own line settings are not asked for: until SetCommState the
+// DCB holds 8 data bits and a rate of 0.
+HANDLE OpenNetworkDevice(std::shared_ptr<Device> device) {
+    const NetworkAddressParse parsed = ParseNetworkAddress(device->path);
+    if (!parsed.address) {
+        OutputDebugFormat("%s: %s.\r\n", device->name.c_str(), parsed.error.c_str());
+        SetLastError(ERROR_INVALID_NAME);
+        return INVALID_HANDLE_VALUE;
     }
+    device->network = NetworkDevice::Open(device->name, *parsed.address);
+    if (!device->network)
+        return INVALID_HANDLE_VALUE;
+    device->dcb.DCBlength = sizeof(DCB);
+    device->dcb.fBinary = 1;
+    device->dcb.ByteSize = 8;
+    return Register(std::move(device));
 }
 
 } // namespace
@@ -149,6 +185,8 @@ HANDLE CreateFile(const char* path, DWORD, DWORD, const void*, DWORD, DWORD, HAN
     auto device = std::make_shared<Device>();
     device->name = name;
     device->path = *devicePath;
+    if (LooksLikeNetworkAddress(*devicePath))
+        return OpenNetworkDevice(std::move(device));
 
     device->fd = ::open(devicePath->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (device->fd < 0) {
@@ -187,11 +225,7 @@ HANDLE CreateFile(const char* path, DWORD, DWORD, const void*, DWORD, DWORD, HAN
     posix::LineFlags flags;
     if (posix::GetLineFlags(device->fd, flags) == 0)
         device->dcb = posix::DcbFromLineFlags(flags, DCB{});
-
-    std::lock_guard lock(g_mutex);
-    const HANDLE handle = g_nextHandle++;
-    g_devices.emplace(handle, std::move(device));
-    return handle;
+    return Register(std::move(device));
 }
 
 BOOL CloseHandle(HANDLE handle) {
@@ -213,6 +247,10 @@ BOOL GetCommState(HANDLE handle, DCB* dcb) {
         return device ? Fail(ERROR_INVALID_PARAMETER) : FALSE;
     if (device->lost)
         return Fail(ERROR_DEVICE_NOT_CONNECTED);
+    if (device->network) {
+        *dcb = device->dcb;
+        return TRUE;
+    }
     posix::LineFlags flags;
     if (int error = posix::GetLineFlags(device->fd, flags); error != 0)
         return error == EIO ? DeviceLost(*device) : Fail(Win32ErrorFromErrno(error));
@@ -226,6 +264,8 @@ BOOL SetCommState(HANDLE handle, const DCB* dcb) {
         return device ? Fail(ERROR_INVALID_PARAMETER) : FALSE;
     if (device->lost)
         return Fail(ERROR_DEVICE_NOT_CONNECTED);
+    if (device->network)
+        return SetNetworkLine(*device, *dcb);
     posix::LineFlags current;
     if (int error = posix::GetLineFlags(device->fd, current); error != 0)
         return error == EIO ? DeviceLost(*device) : Fail(Win32ErrorFromErrno(error));
@@ -325,12 +365,12 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD bytesToRead, DWORD* bytesRead, 
                 break;
             waitMs = static_cast<int>(limit);
         }
-        int ready = WaitReady(device->fd, POLLIN, waitMs);
+        int ready = device->WaitInput(waitMs);
         if (ready < 0)
             return DeviceLost(*device);
         if (ready == 0)
             break;
-        ssize_t n = ::read(device->fd, out + got, bytesToRead - got);
+        ssize_t n = device->ReadSome(out + got, bytesToRead - got);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n <= 0) // input was signalled but nothing came: the line hung up
@@ -365,7 +405,7 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, DWORD* byt
     const auto* in = static_cast<const BYTE*>(buffer);
     DWORD sent = 0;
     while (sent < bytesToWrite) {
-        ssize_t n = ::write(device->fd, in + sent, bytesToWrite - sent);
+        ssize_t n = device->WriteSome(in + sent, bytesToWrite - sent);
         if (n > 0) {
             sent += static_cast<DWORD>(n);
             lastProgress = TickMs();
@@ -387,7 +427,7 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD bytesToWrite, DWORD* byt
                 *bytesWritten = sent;
             return Fail(ERROR_SEM_TIMEOUT);
         }
-        int ready = WaitReady(device->fd, POLLOUT, static_cast<int>(limit));
+        int ready = WaitReady(device->PollFd(), POLLOUT, static_cast<int>(limit));
         if (ready < 0)
             return DeviceLost(*device);
     }
@@ -404,6 +444,14 @@ BOOL ClearCommError(HANDLE handle, DWORD* errors, COMSTAT* status) {
         *errors = 0;
     if (device->lost)
         return Fail(ERROR_DEVICE_NOT_CONNECTED);
+    if (device->network) {
+        COMSTAT queues;
+        if (!NetworkResult(*device, device->network->QueueSizes(queues)))
+            return FALSE;
+        if (status)
+            *status = queues;
+        return TRUE;
+    }
     if (status) {
         int in = 0, out = 0;
         ::ioctl(device->fd, FIONREAD, &in);
@@ -419,6 +467,8 @@ BOOL PurgeComm(HANDLE handle, DWORD flags) {
         return FALSE;
     if (device->lost)
         return Fail(ERROR_DEVICE_NOT_CONNECTED);
+    if (device->network)
+        return NetworkResult(*device, device->network->Purge(flags));
     if ((flags & PURGE_RXCLEAR) && (flags & PURGE_TXCLEAR))
         ::tcflush(device->fd, TCIOFLUSH);
     else if (flags & PURGE_RXCLEAR)

@@ -44,6 +44,7 @@ constexpr SystemText kTexts[] = {
     {38, "Reached the end of the file."},
     {39, "The disk is full."},
     {50, "The request is not supported."},
+    {53, "The network path was not found."},
     {80, "The file exists."},
     {82, "The directory or file cannot be created."},
     {87, "The parameter is incorrect."},
@@ -77,6 +78,9 @@ constexpr SystemText kTexts[] = {
     {1167, "The device is not connected."},
     {1168, "Element not found."},
     {1223, "The operation was canceled by the user."},
+    {1225, "The remote computer refused the network connection."},
+    {1232, "The network location cannot be reached. For information about network "
+           "troubleshooting, see Windows Help."},
     {1359, "An internal error occurred."},
     {1450, "Insufficient system resources exist to complete the requested service."},
     {1460, "This operation returned because the timeout period expired."},

@@ -5,6 +5,7 @@
 
 #include "server/ServerCommandLine.h"
 #include "support/ChildProcess.h"
+#include "support/Ser2net.h"
 #include "vx18d/Version.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ TEST(ServerProcess, SigtermDuringTrafficEndsItCleanly) {
     IsolatedConfig config;
     sim::SimulatedUnit unit;
     ASSERT_TRUE(unit.Start(config.PortsDir(), "COM7")) << unit.LastError();
-    const std::uint16_t port = FreeTcpPort();
+    const std::uint16_t port = FreeLoopbackPort();
     ChildProcess server(
         VX18D_SERVER_PATH,
         {"--port", "COM7", "--baud", "921600", "--listen", "127.0.0.1:" + std::to_string(port)},

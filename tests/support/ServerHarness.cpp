@@ -1,9 +1,5 @@
 #include "support/ServerHarness.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace vxtest {
 
 vx::server::ServerConfig ServerSetup::Defaults() {
@@ -69,18 +65,6 @@ std::string ServerHarness::Log() const {
 
 bool ServerHarness::WaitForLog(const std::string& text, int timeoutMs) const {
     return WaitFor([&] { return Log().find(text) != std::string::npos; }, timeoutMs);
-}
-
-std::uint16_t FreeTcpPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
 }
 
 Bytes StatusRequest() {

@@ -69,9 +69,6 @@ private:
     std::string m_logText;
 };
 
-// A TCP port on loopback that nothing listens on just now.
-std::uint16_t FreeTcpPort();
-
 // Requests as the program writes them.
 Bytes StatusRequest();
 Bytes LinkTestRequest();

@@ -4,11 +4,15 @@
 
 namespace vxtest {
 
-SimLink::SimLink(sim::UnitOptions options, std::uint32_t baud, const std::string& portName)
+SimLink::SimLink(sim::UnitOptions options, std::uint32_t baud, const std::string& portName,
+                 const Route& route)
     : m_unit(options) {
     if (!m_unit.Start(m_config.PortsDir(), portName))
         return;
-    std::strncpy(m_settings.portName, portName.c_str(), 6);
+    const std::string openedName = route ? route(m_unit, m_config.PortsDir()) : portName;
+    if (openedName.empty())
+        return;
+    std::strncpy(m_settings.portName, openedName.c_str(), 6);
     m_settings.baudRate = baud;
     m_settings.byteSize = 8;
     m_port = std::make_unique<vx::CSerialCom>(&m_settings);

@@ -8,6 +8,7 @@
 #include "sim/SimulatedUnit.h"
 #include "support/TestSupport.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,8 +16,14 @@ namespace vxtest {
 
 class SimLink {
 public:
+    // Given the started unit and the ports folder, names the port the
+    // program opens: a route to the unit other than its own link (a serial
+    // device server in front of the unit's pseudo-terminal). Empty when the
+    // route could not be made.
+    using Route = std::function<std::string(sim::SimulatedUnit& unit, const std::string& portsDir)>;
+
     explicit SimLink(sim::UnitOptions options = {}, std::uint32_t baud = 57600,
-                     const std::string& portName = "COM7");
+                     const std::string& portName = "COM7", const Route& route = {});
     ~SimLink();
     SimLink(const SimLink&) = delete;
     SimLink& operator=(const SimLink&) = delete;

@@ -1,6 +1,7 @@
 // Framing of requests, the fixed-length reply read, the link test and the
 // byte trace, against a scripted port.
 #include "platform/Clock.h"
+#include "platform/LastError.h"
 #include "protocol/CVX18D3_Comm.h"
 #include "support/TestSupport.h"
 
@@ -105,6 +106,28 @@ TEST_F(CommFramingTest, FailedWriteReadsNothingAndKeepsTheLastResult) {
     comm.m_nLastResult = 7;
     EXPECT_FALSE(comm.Transact(request, 0, reply, 0, 0));
     EXPECT_EQ(comm.m_nLastResult, 7u);
+}
+
+TEST(CommFramingLostDevice, ExchangeEndsAtTheFirstReadOfADeviceThatWentAway) {
+    // A port whose device is gone: every read fails at once, as an unplugged
+    // adapter's or a dropped network connection's does.
+    class LostPort : public ScriptedPort {
+    public:
+        int reads = 0;
+        plat::BOOL ReadByte(plat::BYTE*) override {
+            ++reads;
+            plat::SetLastError(plat::ERROR_DEVICE_NOT_CONNECTED);
+            return plat::FALSE;
+        }
+    };
+    LostPort port;
+    CVX18D3_Comm comm{&port};
+    comm.m_nTimeout = 500;
+    comm.m_nLastResult = 1;
+    EXPECT_FALSE(comm.Ping(0));
+    EXPECT_EQ(port.reads, 1); // not read on until the reply time-out
+    EXPECT_EQ(comm.m_nLastResult, 0u);
+    EXPECT_EQ(port.written.size(), 1u);
 }
 
 TEST_F(CommFramingTest, TransactLongWaitsTenTimesLonger) {
