@@ -1,53 +1,51 @@
 #include "server/ComPortSession.h"
 
-#include <libtelnet.h>
+#include "platform/linux/Rfc2217.h"
 
-#include <array>
+#include <libtelnet.h>
 
 namespace vx::server {
 namespace {
+
+namespace rfc = plat::rfc2217;
 
 // What this end agrees to: binary both ways, suppress-go-ahead, and the
 // COM-PORT-OPTION. Echo and everything else are refused.
 const telnet_telopt_t kOptions[] = {
     {TELNET_TELOPT_BINARY, TELNET_WILL, TELNET_DO},
     {TELNET_TELOPT_SGA, TELNET_WILL, TELNET_DO},
-    {kComPortOption, TELNET_WILL, TELNET_DO},
+    {rfc::kComPortOption, TELNET_WILL, TELNET_DO},
     {-1, 0, 0},
 };
 
-// COM-PORT-OPTION commands from a client; the server answers N with N + 100.
-enum Command : std::uint8_t {
-    kSetBaudRate = 1,
-    kSetDataSize = 2,
-    kSetParity = 3,
-    kSetStopSize = 4,
-    kSetControl = 5,
-    kSetLineStateMask = 10,
-    kSetModemStateMask = 11,
-    kPurgeData = 12,
-};
-constexpr std::uint8_t kAnswerOffset = 100;
+// The masks of the notifications a client may ask for; the server sends none.
+constexpr std::uint8_t kSetLineStateMask = 10;
+constexpr std::uint8_t kSetModemStateMask = 11;
 
-// The option's codes for the settings store's parity (0 none ... 4 space)
-// and stop bits (0 one, 1 one and a half, 2 two).
-constexpr std::array<std::uint8_t, 5> kParityCodes{1, 2, 3, 4, 5};
-constexpr std::array<std::uint8_t, 3> kStopSizeCodes{1, 3, 2};
+// The server's line as a device control block, for the codes the option
+// gives its settings.
+plat::DCB LineDcb(const LineValues& line) {
+    plat::DCB dcb{};
+    dcb.BaudRate = line.baud;
+    dcb.ByteSize = line.dataBits;
+    dcb.Parity = line.parity;
+    dcb.StopBits = line.stopBits;
+    return dcb;
+}
 
 // SET-CONTROL: the server's line has no flow control, no break, and DTR and
 // RTS off, as the port sets it up. A client asking about or for any of them
 // hears that state back.
-std::uint8_t ControlState(std::uint8_t asked) {
-    constexpr std::uint8_t kNoFlowControl = 1, kBreakOff = 6, kDtrOff = 9, kRtsOff = 12,
-                           kNoInboundFlowControl = 14;
+plat::DWORD ControlState(std::uint8_t asked) {
+    constexpr plat::DWORD kBreakOff = 6, kNoInboundFlowControl = 14;
     if (asked <= 3)
-        return kNoFlowControl;
+        return rfc::kNoFlowControl;
     if (asked <= 6)
         return kBreakOff;
     if (asked <= 9)
-        return kDtrOff;
+        return rfc::kDtrOff;
     if (asked <= 12)
-        return kRtsOff;
+        return rfc::kRtsOff;
     return kNoInboundFlowControl;
 }
 
@@ -57,32 +55,38 @@ std::optional<std::vector<std::uint8_t>> AnswerComPortCommand(std::span<const st
                                                               const LineValues& line) {
     if (command.size() < 2)
         return std::nullopt;
-    const std::uint8_t answer = static_cast<std::uint8_t>(command[0] + kAnswerOffset);
-    switch (command[0]) {
-    case kSetBaudRate:
-        return std::vector<std::uint8_t>{answer, static_cast<std::uint8_t>(line.baud >> 24),
-                                         static_cast<std::uint8_t>(line.baud >> 16),
-                                         static_cast<std::uint8_t>(line.baud >> 8),
-                                         static_cast<std::uint8_t>(line.baud)};
-    case kSetDataSize:
-        return std::vector<std::uint8_t>{answer, line.dataBits};
-    case kSetParity:
-        return std::vector<std::uint8_t>{answer, kParityCodes.at(line.parity)};
-    case kSetStopSize:
-        return std::vector<std::uint8_t>{answer, kStopSizeCodes.at(line.stopBits)};
-    case kSetControl:
-        return std::vector<std::uint8_t>{answer, ControlState(command[1])};
-    case kSetLineStateMask:
-    case kSetModemStateMask:
-        // The server sends no line or modem state notifications.
-        return std::vector<std::uint8_t>{answer, 0};
-    case kPurgeData:
-        if (command[1] < 1 || command[1] > 3)
-            return std::nullopt;
-        return std::vector<std::uint8_t>{answer, command[1]};
+    if (command[0] == kSetLineStateMask || command[0] == kSetModemStateMask)
+        return std::vector<std::uint8_t>{
+            static_cast<std::uint8_t>(command[0] + rfc::kServerAnswerOffset), 0};
+
+    const auto asked = static_cast<rfc::Command>(command[0]);
+    std::optional<rfc::Setting> answer;
+    switch (asked) {
+    case rfc::Command::SetBaudRate:
+    case rfc::Command::SetDataSize:
+    case rfc::Command::SetParity:
+    case rfc::Command::SetStopSize:
+        // The server's own value, whatever was asked.
+        for (const rfc::Setting& own : rfc::LineSettingsOf(LineDcb(line)).settings) {
+            if (own.command == asked)
+                answer = own;
+        }
+        break;
+    case rfc::Command::SetControl:
+        answer = rfc::Setting{asked, ControlState(command[1])};
+        break;
+    case rfc::Command::PurgeData:
+        if (command[1] >= rfc::kPurgeReceive && command[1] <= rfc::kPurgeBoth)
+            answer = rfc::Setting{asked, command[1]};
+        break;
     default:
-        return std::nullopt;
+        break;
     }
+    if (!answer)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes = rfc::EncodeRequest(*answer);
+    bytes[0] = static_cast<std::uint8_t>(bytes[0] + rfc::kServerAnswerOffset);
+    return bytes;
 }
 
 struct ComPortSession::Events {
@@ -99,7 +103,7 @@ struct ComPortSession::Events {
                 self->m_sendingData);
             break;
         case TELNET_EV_SUBNEGOTIATION:
-            if (event->sub.telopt == kComPortOption)
+            if (event->sub.telopt == rfc::kComPortOption)
                 self->Subnegotiation(
                     {reinterpret_cast<const std::uint8_t*>(event->sub.buffer), event->sub.size});
             break;
@@ -137,12 +141,12 @@ void ComPortSession::Subnegotiation(std::span<const std::uint8_t> payload) {
     const auto answer = AnswerComPortCommand(payload, m_line);
     if (!answer)
         return;
-    if (payload[0] == kPurgeData) {
-        m_handlers.purge(payload[1] == 1   ? Purge::Received
-                         : payload[1] == 2 ? Purge::Transmitted
-                                           : Purge::Both);
+    if (payload[0] == static_cast<std::uint8_t>(rfc::Command::PurgeData)) {
+        m_handlers.purge(payload[1] == rfc::kPurgeReceive    ? Purge::Received
+                         : payload[1] == rfc::kPurgeTransmit ? Purge::Transmitted
+                                                             : Purge::Both);
     }
-    telnet_subnegotiation(m_telnet.get(), kComPortOption,
+    telnet_subnegotiation(m_telnet.get(), rfc::kComPortOption,
                           reinterpret_cast<const char*>(answer->data()), answer->size());
 }
 

@@ -7,7 +7,8 @@
 // answered (with its number + 100) with the server's own value, whatever the
 // client asked for, so a client that asks for other settings sees them
 // refused as by a line that cannot take them. A purge concerns only the
-// client's own data. Nothing here touches a socket: bytes go in and come out.
+// client's own data. The option's codes are the port layer's (the client end
+// of the same option). Nothing here touches a socket: bytes go in and come out.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +22,6 @@
 struct telnet_t;
 
 namespace vx::server {
-
-inline constexpr std::uint8_t kComPortOption = 44;
 
 // The line as the server has set it up, in the codes of the settings store.
 struct LineValues {

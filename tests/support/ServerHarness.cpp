@@ -13,57 +13,60 @@ vx::server::ServerConfig ServerSetup::Defaults() {
     return config;
 }
 
-ServerHarness::ServerHarness(ServerSetup setup) : m_setup(std::move(setup)) {
-    if (!m_unit.Start(m_config.PortsDir(), "COM7")) {
-        m_error = m_unit.LastError();
-        return;
-    }
+SimulatedPort::SimulatedPort() {
+    if (!unit.Start(config.PortsDir(), "COM7"))
+        startError = unit.LastError();
+}
+
+PortServer::PortServer(const std::string& portName, ServerSetup setup) {
     vx::LinkSettings link;
-    link.port = link.portName = "COM7";
-    link.baud = m_setup.baud;
-    link.timeoutMs = static_cast<std::uint32_t>(m_setup.config.unit.replyTimeout.count());
-    m_setup.config.line.baud = m_setup.baud;
+    link.port = link.portName = portName;
+    link.baud = setup.baud;
+    link.timeoutMs = static_cast<std::uint32_t>(setup.config.unit.replyTimeout.count());
+    setup.config.line.baud = setup.baud;
     m_link = std::make_unique<vx::server::SerialUnitLink>(link);
     m_log = std::make_unique<vx::server::ServerLog>(
         vx::server::ServerLog::Style::Journal, [this](std::string_view line) {
             std::lock_guard<std::mutex> lock(m_logMutex);
             m_logText += line;
         });
-    m_server = std::make_unique<vx::server::UnitServer>(m_setup.config, *m_link, *m_log);
+    m_server = std::make_unique<vx::server::UnitServer>(setup.config, *m_link, *m_log);
     if (!m_server->Listen(m_error))
         return;
     m_runner = std::thread([this] { m_server->Run(); });
     m_ready = WaitFor([this] { return m_server->LineOpen(); }, 5000);
     if (!m_ready)
-        m_error = "the server did not open COM7: " + Log();
+        m_error = "the server did not open " + portName + ": " + Log();
 }
 
-ServerHarness::~ServerHarness() {
+PortServer::~PortServer() {
     StopServer();
-    m_server.reset();
-    m_unit.Stop();
 }
 
-void ServerHarness::StopServer() {
+void PortServer::StopServer() {
     if (!m_runner.joinable())
         return;
     m_server->Stop();
     m_runner.join();
 }
 
-std::unique_ptr<Rfc2217TestClient> ServerHarness::Connect() {
+std::string PortServer::Address() const {
+    return "rfc2217://127.0.0.1:" + std::to_string(Port());
+}
+
+std::unique_ptr<Rfc2217TestClient> PortServer::Connect() {
     auto client = std::make_unique<Rfc2217TestClient>(Port());
     if (client->Connected())
         client->WaitNegotiated(2000);
     return client;
 }
 
-std::string ServerHarness::Log() const {
+std::string PortServer::Log() const {
     std::lock_guard<std::mutex> lock(m_logMutex);
     return m_logText;
 }
 
-bool ServerHarness::WaitForLog(const std::string& text, int timeoutMs) const {
+bool PortServer::WaitForLog(const std::string& text, int timeoutMs) const {
     return WaitFor([&] { return Log().find(text) != std::string::npos; }, timeoutMs);
 }
 

@@ -1,8 +1,9 @@
-// The unit server on a simulated unit: an isolated configuration with the
-// simulator on a pseudo-terminal linked as COM7, the server's core opened on
-// it and serving on a free loopback port from a thread of its own, its log
-// kept for the caller to read; RFC 2217 test clients connect to it. Used by
-// the server's tests and its benchmark.
+// The unit server on a simulated unit: the simulator on a pseudo-terminal
+// linked as COM7 in an isolated configuration, the server's core opened on it
+// and serving on a free loopback port from a thread of its own, its log kept
+// for the caller to read; RFC 2217 clients connect to it. Used by the
+// server's tests, the window's and vx18dctl's tests through it, and its
+// benchmark.
 #pragma once
 
 #include "server/SerialUnitLink.h"
@@ -28,25 +29,26 @@ struct ServerSetup {
     static vx::server::ServerConfig Defaults();
 };
 
-class ServerHarness {
+// The server's core serving a port that exists already (a name in the
+// ports folder), on a free loopback port, from a thread of its own; its log
+// is kept for the caller to read.
+class PortServer {
 public:
-    explicit ServerHarness(ServerSetup setup = {});
-    ~ServerHarness();
-    ServerHarness(const ServerHarness&) = delete;
-    ServerHarness& operator=(const ServerHarness&) = delete;
+    PortServer(const std::string& portName, ServerSetup setup);
+    ~PortServer();
+    PortServer(const PortServer&) = delete;
+    PortServer& operator=(const PortServer&) = delete;
 
     // The line is open and the server listens; otherwise Error() says why.
     bool Ready() const { return m_ready; }
     const std::string& Error() const { return m_error; }
     std::uint16_t Port() const { return m_server->ListeningPort(); }
-    sim::SimulatedUnit& Unit() { return m_unit; }
+    // The port name a program opens the unit by: rfc2217://127.0.0.1:PORT.
+    std::string Address() const;
     vx::server::UnitServer& Server() { return *m_server; }
-    const IsolatedConfig& Config() const { return m_config; }
-    const vx::server::ServerConfig& ServerConfig() const { return m_setup.config; }
 
     // A client connected and negotiated (check Connected()).
     std::unique_ptr<Rfc2217TestClient> Connect();
-
     // Stops the server as SIGTERM does; Run returns.
     void StopServer();
 
@@ -55,9 +57,6 @@ public:
     bool WaitForLog(const std::string& text, int timeoutMs) const;
 
 private:
-    IsolatedConfig m_config;
-    ServerSetup m_setup;
-    sim::SimulatedUnit m_unit;
     std::unique_ptr<vx::server::SerialUnitLink> m_link;
     std::unique_ptr<vx::server::ServerLog> m_log;
     std::unique_ptr<vx::server::UnitServer> m_server;
@@ -67,6 +66,27 @@ private:
 
     mutable std::mutex m_logMutex;
     std::string m_logText;
+};
+
+// An isolated configuration with the simulated unit linked as COM7.
+struct SimulatedPort {
+    SimulatedPort();
+    IsolatedConfig config;
+    sim::SimulatedUnit unit;
+    std::string startError;
+};
+
+// The server on its own simulated unit.
+class ServerHarness : private SimulatedPort, public PortServer {
+public:
+    explicit ServerHarness(ServerSetup setup = {}) : PortServer("COM7", setup) {}
+
+    bool Ready() const { return startError.empty() && PortServer::Ready(); }
+    const std::string& Error() const {
+        return startError.empty() ? PortServer::Error() : startError;
+    }
+    sim::SimulatedUnit& Unit() { return unit; }
+    const IsolatedConfig& Config() const { return config; }
 };
 
 // Requests as the program writes them.
