@@ -1,8 +1,9 @@
 // The unit server's cost and throughput on the simulated unit: the round
-// trip of a short command through the server against the same command made
-// directly (protocol object on the port), and the exchanges per second that
-// 1, 2, 4 and 8 clients polling the status at once get through it, against
-// the line's limit (one status exchange, 6 + 15 bytes, after another).
+// trip of a short command made by the protocol object through the server
+// (the program's RFC 2217 port on loopback) against the same command made
+// on the unit's port directly, and the exchanges per second that 1, 2, 4 and
+// 8 clients polling the status at once get through it, against the line's
+// limit (one status exchange, 6 + 15 bytes, after another).
 //
 // Usage: vx18d-bench-server [seconds-per-run]   (default 5)
 #include "BenchSupport.h"
@@ -28,8 +29,8 @@ vxtest::Bytes AmCounterQuery() {
     return {0x27, 0x00, 0x01, 0x10, 0x04, 0x00, 0x38, 0x00, 0x00, 0x00};
 }
 
-vxbench::Timing DirectRoundTrips(std::uint32_t baud, bool& ready) {
-    vxtest::SimLink link({}, baud);
+// Short commands through the protocol object on a link to the simulated unit.
+vxbench::Timing RoundTrips(vxtest::SimLink& link, std::uint32_t baud, bool& ready) {
     ready = vxbench::LinkReady(link, baud);
     if (!ready)
         return {};
@@ -89,31 +90,36 @@ std::unique_ptr<vxtest::ServerHarness> ServerAt(std::uint32_t baud) {
 int main(int argc, char** argv) {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
 
-    vxbench::PrintHeader("Short command (10 + 10 bytes): direct, and through vx18d-server with "
-                         "an RFC 2217 client on loopback (ratio = mean / line time)");
-    std::vector<std::pair<std::uint32_t, double>> overheads;
+    vxbench::PrintHeader("Short command (10 + 10 bytes) through CVX18D3_Comm: on the unit's "
+                         "port, and through vx18d-server on loopback (ratio = mean / line time)");
     for (std::uint32_t baud : {57600u, 921600u}) {
         bool ready = false;
-        const vxbench::Timing direct = DirectRoundTrips(baud, ready);
+        vxbench::Timing direct;
+        {
+            vxtest::SimLink link({}, baud);
+            direct = RoundTrips(link, baud, ready);
+        }
         if (!ready)
             return 1;
         vxbench::PrintRow("direct", baud, direct, vxbench::LineSeconds(20, baud));
 
-        auto server = ServerAt(baud);
-        if (!server)
+        std::unique_ptr<vxtest::PortServer> server;
+        vxtest::ServerSetup setup;
+        setup.baud = baud;
+        setup.config.unit = vx::server::UnitTimings{};
+        vxtest::SimLink link({}, baud, "COM7", vxtest::ThroughServer(server, setup));
+        const vxbench::Timing through = RoundTrips(link, baud, ready);
+        if (!ready)
             return 1;
-        auto client = server->Connect();
-        const vxbench::Timing through = vxbench::TimeRuns(kRoundTrips, [&] {
-            return client->Exchange(AmCounterQuery(), kShortReplyLength, 2000).has_value();
-        });
         vxbench::PrintRow("through the server", baud, through, vxbench::LineSeconds(20, baud));
-        std::printf("%-34s %8u %36.2f x direct (%+.3f ms)\n", "", baud,
+        std::printf("  at %u baud through the server / direct: %.2f (%+.3f ms)\n", baud,
                     through.meanSeconds / direct.meanSeconds,
                     (through.meanSeconds - direct.meanSeconds) * 1000.0);
     }
 
-    std::printf("\nStatus polls through vx18d-server, every client polling as fast as its "
-                "replies come, %.0f s each\n(limit = one 6 + 15 byte exchange after another "
+    std::printf("\nStatus polls through vx18d-server, every client (an RFC 2217 test client) "
+                "polling as fast as its replies come, %.0f s each\n(limit = one 6 + 15 byte "
+                "exchange after another "
                 "on the line)\n",
                 seconds);
     std::printf("%8s %8s %14s %14s %7s %s\n", "baud", "clients", "exchanges/s", "limit/s", "ratio",

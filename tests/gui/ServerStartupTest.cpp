@@ -6,17 +6,12 @@
 
 #include "sim/UnitModel.h"
 #include "support/ChildProcess.h"
-#include "support/Ser2net.h"
 #include "support/ServerHarness.h"
 #include "ui/main/MainDialogTemplate.h"
 #include "ui/main/StatusWorker.h"
 
-#include <nlohmann/json.hpp>
-
 #include <QTabWidget>
 #include <QtTest>
-
-#include <sstream>
 
 using namespace vx::ui;
 using vxtest::Control;
@@ -24,16 +19,6 @@ using vxtest::Control;
 namespace {
 
 constexpr std::uint32_t kBaud = 115200;
-
-std::vector<nlohmann::json> Samples(const std::string& text) {
-    std::vector<nlohmann::json> samples;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty())
-            samples.push_back(nlohmann::json::parse(line));
-    }
-    return samples;
-}
 
 } // namespace
 
@@ -46,16 +31,10 @@ private slots:
     void testStartsThroughTheServerWhileVx18dctlPolls() {
         // The window opens COM9, a link to the server in front of COM7.
         std::unique_ptr<vxtest::PortServer> server;
-        vxtest::WindowSession session(
-            {}, kBaud, [&](sim::SimulatedUnit&, const std::string& portsDir) -> std::string {
-                vxtest::ServerSetup setup;
-                setup.baud = kBaud;
-                setup.config.unit = vx::server::UnitTimings{};
-                server = std::make_unique<vxtest::PortServer>("COM7", setup);
-                if (!server->Ready() || !vxtest::LinkPort(portsDir, "COM9", server->Address()))
-                    return "";
-                return "COM9";
-            });
+        vxtest::ServerSetup setup;
+        setup.baud = kBaud;
+        setup.config.unit = vx::server::UnitTimings{};
+        vxtest::WindowSession session({}, kBaud, vxtest::ThroughServer(server, setup));
         QVERIFY2(session.Ready(), server ? server->Error().c_str() : "");
         session.Unit().WithModel([](sim::UnitModel& m) {
             m.ForceRawRssi(0, 0x321);
@@ -67,8 +46,9 @@ private slots:
                                     {"--port", server->Address(), "--baud", std::to_string(kBaud),
                                      "--json", "status", "--watch", "--rate", "10"},
                                     out.Path(), "poller");
-        QVERIFY2(vxtest::WaitFor([&] { return Samples(poller.Out()).size() >= 2; }, 20000),
-                 poller.Err().c_str());
+        QVERIFY2(
+            vxtest::WaitFor([&] { return vxtest::JsonLines(poller.Out()).size() >= 2; }, 20000),
+            poller.Err().c_str());
 
         CVX18DDlg& dlg = session.Open();
         QCOMPARE(Control<QTabWidget>(dlg, IDC_TAB)->count(), 4);
@@ -90,11 +70,12 @@ private slots:
             }
         });
 
-        const std::size_t before = Samples(poller.Out()).size();
-        QVERIFY(vxtest::WaitFor([&] { return Samples(poller.Out()).size() >= before + 3; }, 5000));
+        const std::size_t before = vxtest::JsonLines(poller.Out()).size();
+        QVERIFY(vxtest::WaitFor(
+            [&] { return vxtest::JsonLines(poller.Out()).size() >= before + 3; }, 5000));
         poller.Interrupt();
         QCOMPARE(poller.Wait(10000), 0);
-        for (const nlohmann::json& s : Samples(poller.Out())) {
+        for (const nlohmann::json& s : vxtest::JsonLines(poller.Out())) {
             QVERIFY2(s["ok"] == true, s.dump().c_str());
             QCOMPARE(s["receivers"][0]["raw_rssi"].get<int>(), 0x321);
             QCOMPARE(s["receivers"][1]["raw_rssi"].get<int>(), 0x654);

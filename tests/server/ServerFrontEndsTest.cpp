@@ -6,25 +6,11 @@
 #include "sim/UnitModel.h"
 #include "support/ChildProcess.h"
 
-#include <nlohmann/json.hpp>
-
 #include <gtest/gtest.h>
-
-#include <sstream>
 
 using namespace vxtest;
 
 namespace {
-
-std::vector<nlohmann::json> JsonLines(const std::string& text) {
-    std::vector<nlohmann::json> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty())
-            lines.push_back(nlohmann::json::parse(line));
-    }
-    return lines;
-}
 
 // vx18dctl on the server's address at the server's rate.
 std::vector<std::string> Through(const PortServer& server, std::vector<std::string> args) {

@@ -1,5 +1,9 @@
 #include "support/ServerHarness.h"
 
+#include "support/Ser2net.h"
+
+#include <sstream>
+
 namespace vxtest {
 
 vx::server::ServerConfig ServerSetup::Defaults() {
@@ -68,6 +72,25 @@ std::string PortServer::Log() const {
 
 bool PortServer::WaitForLog(const std::string& text, int timeoutMs) const {
     return WaitFor([&] { return Log().find(text) != std::string::npos; }, timeoutMs);
+}
+
+SimLink::Route ThroughServer(std::unique_ptr<PortServer>& server, ServerSetup setup) {
+    return [&server, setup](sim::SimulatedUnit&, const std::string& portsDir) -> std::string {
+        server = std::make_unique<PortServer>("COM7", setup);
+        if (!server->Ready() || !LinkPort(portsDir, "COM9", server->Address()))
+            return "";
+        return "COM9";
+    };
+}
+
+std::vector<nlohmann::json> JsonLines(const std::string& text) {
+    std::vector<nlohmann::json> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty())
+            lines.push_back(nlohmann::json::parse(line));
+    }
+    return lines;
 }
 
 Bytes StatusRequest() {

@@ -10,7 +10,10 @@
 #include "server/UnitServer.h"
 #include "sim/SimulatedUnit.h"
 #include "support/Rfc2217TestClient.h"
+#include "support/SimLink.h"
 #include "support/TestSupport.h"
+
+#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <memory>
@@ -88,6 +91,13 @@ public:
     sim::SimulatedUnit& Unit() { return unit; }
     const IsolatedConfig& Config() const { return config; }
 };
+
+// A route for SimLink: the program opens COM9, a link in the ports folder to
+// a server (kept in `server`) in front of the unit's COM7.
+SimLink::Route ThroughServer(std::unique_ptr<PortServer>& server, ServerSetup setup);
+
+// The objects vx18dctl --json printed, one a line.
+std::vector<nlohmann::json> JsonLines(const std::string& text);
 
 // Requests as the program writes them.
 Bytes StatusRequest();
