@@ -5,11 +5,9 @@
 #include "cli/ExitStatus.h"
 #include "cli/ReceiverActions.h"
 #include "cli/UnitActions.h"
-#include "settings/SettingsTables.h"
+#include "link/LinkCommandLine.h"
 
 #include <CLI/CLI.hpp>
-
-#include <map>
 
 namespace vx::cli {
 namespace {
@@ -47,18 +45,8 @@ const char* const kFooter =
     "  flash   file, bytes, blocks, blocks_sent, committed, interrupted, result\n"
     "  on failure: error, exit_status";
 
-// Whole numbers are read as plain decimal digits. Left to the option's own
-// conversion, "0100" would be octal, "0x10" hexadecimal and a sign would
-// wrap around; leading zeros are dropped so that "0100" is one hundred.
-const CLI::Validator kWholeNumber(
-    [](std::string& text) -> std::string {
-        if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-            return "a whole number in decimal digits is needed, not \"" + text + "\"";
-        const std::size_t first = text.find_first_not_of('0');
-        text = first == std::string::npos ? "0" : text.substr(first);
-        return {};
-    },
-    "");
+// Whole numbers are read as plain decimal digits (see WholeNumber).
+const CLI::Validator kWholeNumber = WholeNumber();
 
 // A number of seconds: decimal digits with an optional fraction; no sign,
 // exponent, "nan" or "inf".
@@ -75,13 +63,6 @@ const CLI::Validator kSeconds(
     },
     "");
 
-std::vector<std::string> BaudRates() {
-    std::vector<std::string> rates;
-    for (const BaudRateEntry& entry : BaudRateTable)
-        rates.push_back(std::to_string(entry.rate));
-    return rates;
-}
-
 } // namespace
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::ostream& out,
@@ -93,26 +74,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::ostre
     app.require_subcommand(1);
     app.fallthrough();
 
-    std::string port;
-    std::uint32_t baud = 0;
-    std::uint32_t parity = 0;
-    std::string stopBits;
-    std::uint32_t timeout = 0;
-    auto* portOption =
-        app.add_option("--port", port,
-                       "port name (COM7), device path (/dev/ttyUSB0) or device server "
-                       "address (rfc2217://HOST:PORT, tcp://HOST:PORT)");
-    auto* baudOption =
-        app.add_option("--baud", baud, "baud rate")->check(CLI::IsMember(BaudRates()));
-    const std::map<std::string, std::uint32_t> parities{
-        {"none", 0}, {"odd", 1}, {"even", 2}, {"mark", 3}, {"space", 4}};
-    auto* parityOption = app.add_option("--parity", parity, "none, odd, even, mark or space")
-                             ->transform(CLI::CheckedTransformer(parities, CLI::ignore_case));
-    auto* stopOption = app.add_option("--stop-bits", stopBits, "1, 1.5 or 2")
-                           ->check(CLI::IsMember({"1", "1.5", "2"}));
-    auto* timeoutOption = app.add_option("--timeout", timeout, "reply time-out in ms")
-                              ->transform(kWholeNumber)
-                              ->check(CLI::Range(1u, 3'600'000u));
+    LinkCommandLine linkOptions(app); // written by the parser
     app.add_flag("--json", inv.json, "print JSON, one object per line");
     app.add_flag("--trace", inv.trace,
                  "write the request and reply bytes of every exchange to standard error");
@@ -188,16 +150,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv, std::ostre
         return {std::nullopt, kExitUsage};
     }
 
-    if (portOption->count())
-        inv.link.port = port;
-    if (baudOption->count())
-        inv.link.baud = baud;
-    if (parityOption->count())
-        inv.link.parity = parity;
-    if (stopOption->count())
-        inv.link.stopBits = stopBits == "1" ? 0u : stopBits == "1.5" ? 1u : 2u;
-    if (timeoutOption->count())
-        inv.link.timeoutMs = timeout;
+    inv.link = linkOptions.Given();
 
     if (ping->parsed()) {
         inv.command = Invocation::Command::Ping;

@@ -86,7 +86,16 @@ private:
 };
 
 void CommandRunner::Open() {
-    const LinkSettings settings = ResolveLinkSettings(m_inv.link, m_console.err);
+    LinkSettings settings;
+    try {
+        settings = ResolveLinkSettings(m_inv.link, [this](const std::string& warning) {
+            m_console.err << "vx18dctl: warning: " << warning << '\n';
+        });
+    } catch (const BadPortName& e) {
+        throw UsageError(e.what());
+    } catch (const BadSettingsFile& e) {
+        throw UsageError(e.what());
+    }
     if (m_inv.trace)
         m_trace = std::make_unique<ExchangeTrace>(m_console.err);
     m_link = std::make_unique<LinkSession>(settings, m_trace.get(), &StopFlag(), m_console.err);

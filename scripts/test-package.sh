@@ -35,11 +35,13 @@ trap cleanup EXIT
 # apt resolves the package's dependencies as a user's install would.
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
     "$build/$deb" >/dev/null
-for program in vx18d vx18dctl vx18d-sim; do
+for program in vx18d vx18dctl vx18d-sim vx18d-server; do
     [ "$(command -v "$program")" = "/usr/bin/$program" ]
     man -w "$program" >/dev/null
 done
 /usr/bin/vx18d --version | grep -qx "vx18d [0-9.]*"
+/usr/bin/vx18d-server --version | grep -qx "vx18d-server [0-9.]*"
+systemd-analyze verify vx18d-server@COM7.service
 
 export VX18D_CONFIG_DIR="$work/config"
 /usr/bin/vx18d-sim --port COM7 >"$work/sim.log" 2>&1 &

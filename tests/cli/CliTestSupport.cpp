@@ -10,10 +10,6 @@
 #include <fstream>
 #include <spawn.h>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace vxtest {
 
@@ -61,65 +57,6 @@ void QuietAmCounters(sim::SimulatedUnit& unit) {
         model.ForceAmIndex(0, 5);
         model.ForceAmIndex(1, 5);
     });
-}
-
-CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& outputDir)
-    : m_outPath(outputDir + "/child.out"), m_errPath(outputDir + "/child.err") {
-    std::vector<char*> argv;
-    std::vector<std::string> all{VX18DCTL_PATH};
-    all.insert(all.end(), args.begin(), args.end());
-    for (std::string& arg : all)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0)
-        m_pid = pid;
-    posix_spawn_file_actions_destroy(&actions);
-}
-
-CliProcess::~CliProcess() {
-    if (m_pid > 0 && Wait(0) == -1) {
-        ::kill(m_pid, SIGKILL);
-        ::waitpid(m_pid, nullptr, 0);
-    }
-}
-
-void CliProcess::Interrupt() {
-    if (m_pid > 0)
-        ::kill(m_pid, SIGINT);
-}
-
-int CliProcess::Wait(int timeoutMs) {
-    if (m_pid <= 0)
-        return -1;
-    int status = 0;
-    const bool ended =
-        WaitFor([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, timeoutMs);
-    if (!ended)
-        return -1;
-    m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-std::string CliProcess::Out() const {
-    std::ifstream in(m_outPath);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string CliProcess::Err() const {
-    std::ifstream in(m_errPath);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "sim/SimulatedUnit.h"
+#include "support/ChildProcess.h"
 #include "support/ExpectedTraffic.h"
 #include "support/TestSupport.h"
 
@@ -55,27 +56,12 @@ private:
 void QuietAmCounters(sim::SimulatedUnit& unit);
 
 // A child process running the built vx18dctl with stdout and stderr in files.
-class CliProcess {
+class CliProcess : public ChildProcess {
 public:
-    explicit CliProcess(const std::vector<std::string>& args, const std::string& outputDir);
-    ~CliProcess();
-    CliProcess(const CliProcess&) = delete;
-    CliProcess& operator=(const CliProcess&) = delete;
-
-    void Interrupt(); // SIGINT
-    // Waits for the exit status (-1 when the process did not end in time).
-    int Wait(int timeoutMs);
-    std::string Out() const;
-    std::string Err() const;
-
-private:
-    int m_pid = -1;
-    std::string m_outPath;
-    std::string m_errPath;
+    CliProcess(const std::vector<std::string>& args, const std::string& outputDir,
+               const std::string& tag = "child")
+        : ChildProcess(VX18DCTL_PATH, args, outputDir, tag) {}
 };
-
-// Waits until pred() holds, up to timeoutMs; true when it did.
-template <class Pred> bool WaitFor(Pred pred, int timeoutMs);
 
 std::vector<std::string> Lines(const std::string& text);
 
@@ -83,15 +69,3 @@ std::vector<std::string> Lines(const std::string& text);
 bool HasRow(const std::string& out, const std::string& name, const std::string& value);
 
 } // namespace vxtest
-
-#include "platform/Clock.h"
-
-template <class Pred> bool vxtest::WaitFor(Pred pred, int timeoutMs) {
-    const std::int64_t end = plat::TickMs() + timeoutMs;
-    while (plat::TickMs() < end) {
-        if (pred())
-            return true;
-        plat::Sleep(5);
-    }
-    return pred();
-}

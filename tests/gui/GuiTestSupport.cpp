@@ -11,7 +11,9 @@
 
 namespace vxtest {
 
-WindowSession::WindowSession(sim::UnitOptions options, std::uint32_t baud) : m_link(options, baud) {
+WindowSession::WindowSession(sim::UnitOptions options, std::uint32_t baud,
+                             const SimLink::Route& route)
+    : m_link(options, baud, "COM7", route) {
     m_link.Comm().m_nTimeout = 300;
 }
 

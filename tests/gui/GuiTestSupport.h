@@ -16,10 +16,12 @@
 
 namespace vxtest {
 
-// The main window on a simulated unit, in an isolated configuration.
+// The main window on a simulated unit, in an isolated configuration; with a
+// route, on the port the route names (see SimLink).
 class WindowSession {
 public:
-    explicit WindowSession(sim::UnitOptions options = {}, std::uint32_t baud = 115200);
+    explicit WindowSession(sim::UnitOptions options = {}, std::uint32_t baud = 115200,
+                           const SimLink::Route& route = {});
     ~WindowSession();
     WindowSession(const WindowSession&) = delete;
     WindowSession& operator=(const WindowSession&) = delete;

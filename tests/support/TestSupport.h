@@ -161,6 +161,9 @@ struct ThreadActivity {
 // found is false when no thread has the name.
 ThreadActivity ThreadActivityByName(const std::string& name);
 
+// Waits until pred() holds, up to timeoutMs; true when it did.
+template <class Pred> bool WaitFor(Pred pred, int timeoutMs);
+
 // A reply to a short command: header 27 00 01 10 04 00, the command byte and three results.
 Bytes ShortReply(std::uint8_t commandByte, std::uint8_t r1, std::uint8_t r2, std::uint8_t r3);
 
@@ -168,3 +171,15 @@ Bytes ShortReply(std::uint8_t commandByte, std::uint8_t r1, std::uint8_t r2, std
 Bytes ShortRequest(std::uint8_t commandByte, std::uint8_t a1, std::uint8_t a2, std::uint8_t a3);
 
 } // namespace vxtest
+
+#include "platform/Clock.h"
+
+template <class Pred> bool vxtest::WaitFor(Pred pred, int timeoutMs) {
+    const std::int64_t end = plat::TickMs() + timeoutMs;
+    while (plat::TickMs() < end) {
+        if (pred())
+            return true;
+        plat::Sleep(5);
+    }
+    return pred();
+}
