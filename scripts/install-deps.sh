@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-svg-dev libgl-dev libasound2-dev
     libcli11-dev nlohmann-json3-dev
     fonts-dejavu-core fonts-liberation2 xdg-utils ccache
-    lintian desktop-file-utils appstream
+    lintian desktop-file-utils appstream man-db systemd
     libtelnet-dev ser2net
 )
 
