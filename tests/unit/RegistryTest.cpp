@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -309,10 +310,19 @@ TEST_F(RegistryTest, AnEditWhileTheProgramRunsIsSeenAtOnce) {
 TEST_F(RegistryTest, WritesReplaceTheFileAndLeaveNothingElse) {
     SetDword("BAUD_RATE", 57600);
     ASSERT_EQ(::chmod(m_file.c_str(), 0640), 0);
+    // A reader that opened the file before the writes keeps the old text,
+    // and its open descriptor keeps the old inode from being handed out again.
+    const int reader = ::open(m_file.c_str(), O_RDONLY);
+    ASSERT_GE(reader, 0);
     struct stat before {};
-    ASSERT_EQ(::stat(m_file.c_str(), &before), 0);
+    ASSERT_EQ(::fstat(reader, &before), 0);
     for (DWORD i = 0; i < 5; ++i)
         SetDword("TIMEOUT", i);
+    std::string old(static_cast<std::size_t>(before.st_size), '\0');
+    EXPECT_EQ(::read(reader, old.data(), old.size()), before.st_size);
+    ::close(reader);
+    EXPECT_EQ(old.find("TIMEOUT"), std::string::npos);
+    EXPECT_NE(old.find("BAUD_RATE"), std::string::npos);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(fs::path(m_file).parent_path()))
         names.push_back(entry.path().filename().string());
