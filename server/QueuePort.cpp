@@ -22,9 +22,16 @@ QueuePort::~QueuePort() {
     m_queue.Detach(m_client);
 }
 
+void QueuePort::Cancel() {
+    m_cancelled = true;
+    std::lock_guard<std::mutex> lock(m_mailbox->mutex);
+    m_mailbox->arrived.notify_all();
+}
+
 void QueuePort::BeginSession(Clock::time_point deadline) {
     m_deadline = deadline;
     m_failed = false;
+    m_outOfTime = false;
     m_input.clear();
     m_framer.DropPending();
 }
@@ -64,8 +71,12 @@ plat::BOOL QueuePort::Write(const plat::BYTE* data, int length) {
 }
 
 bool QueuePort::Exchange(Request request) {
-    if (m_failed || m_queue.Stopping() || Clock::now() >= m_deadline)
+    if (m_failed || m_cancelled || m_queue.Stopping())
         return false;
+    if (Clock::now() >= m_deadline) {
+        m_outOfTime = true;
+        return false;
+    }
     const std::size_t replyLength = request.replyLength;
     {
         std::lock_guard<std::mutex> lock(m_mailbox->mutex);
@@ -73,9 +84,11 @@ bool QueuePort::Exchange(Request request) {
     }
     m_queue.Submit(m_client, std::move(request));
     std::unique_lock<std::mutex> lock(m_mailbox->mutex);
-    if (!m_mailbox->arrived.wait_until(lock, m_deadline,
-                                       [this] { return m_mailbox->result.has_value(); })) {
+    if (!m_mailbox->arrived.wait_until(
+            lock, m_deadline, [this] { return m_mailbox->result.has_value() || m_cancelled; }) ||
+        !m_mailbox->result) {
         lock.unlock();
+        m_outOfTime = !m_cancelled;
         // Given up: the request must not reach the unit after all, nor its
         // reply be taken for the next one's.
         m_queue.DropWaiting(m_client);

@@ -14,6 +14,7 @@
 #include "server/ExchangeQueue.h"
 #include "server/RequestFramer.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -39,8 +40,13 @@ public:
     void BeginSession(Clock::time_point deadline);
     // An exchange of this session failed; the later ones were not tried.
     bool SessionFailed() const { return m_failed; }
-    // Exchanges this port had answered, in all.
-    std::uint64_t Answered() const { return m_answered; }
+    // It failed because the session's deadline passed, not for the unit.
+    bool SessionOutOfTime() const { return m_outOfTime; }
+    // Exchanges this port had answered, in all (read from any thread).
+    std::uint64_t Answered() const { return m_answered.load(); }
+    // From any thread: the exchange waited for and every later one fail at
+    // once, for good (the port is going away).
+    void Cancel();
 
     plat::WORD FlushInput() override;
     plat::BOOL WriteByte(plat::BYTE value) override;
@@ -72,7 +78,9 @@ private:
     std::deque<plat::BYTE> m_input;
     Clock::time_point m_deadline;
     bool m_failed = false;
-    std::uint64_t m_answered = 0;
+    bool m_outOfTime = false;
+    std::atomic<std::uint64_t> m_answered{0};
+    std::atomic<bool> m_cancelled{false};
 };
 
 } // namespace vx::server

@@ -77,7 +77,7 @@ std::vector<MetricFamily> UnitFamilies(const UnitScrape& scrape, double seconds,
     out.Gauge("vx18d_scrape_duration_seconds", "Time this scrape spent reading the unit", seconds);
     out.Gauge("vx18d_clients", "RFC 2217 clients connected to the server",
               static_cast<double>(clients));
-    if (!scrape.up)
+    if (!scrape.up || scrape.calibrating)
         return out.Take();
     ReceiverReadings(out, scrape);
     out.Gauge("vx18d_pll_synchronised", "Reference PLL synchronised",
@@ -99,7 +99,7 @@ UnitCollector::UnitCollector(ExchangeQueue& queue, std::chrono::milliseconds rep
 std::vector<MetricFamily> UnitCollector::Collect() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     const auto start = UnitScraper::Clock::now();
-    const UnitScrape scrape = m_scraper.Scrape(m_budget, kCalibrationBudget);
+    const UnitScrape scrape = m_scraper.Scrape(m_budget);
     const std::chrono::duration<double> took = UnitScraper::Clock::now() - start;
     return UnitFamilies(scrape, took.count(), m_clientCount ? m_clientCount() : 0);
 }

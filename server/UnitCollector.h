@@ -1,7 +1,7 @@
 // The unit's side of /metrics, read at scrape time: every scrape runs the
 // window's status poll through the exchange queue (UnitScraper) within a
 // time well under Prometheus' default scrape time-out of 10 s (see
-// UnitScraper for the read-out of the calibration before it), and turns
+// UnitScraper for the read-out of the calibration beside it), and turns
 // what it read into metric families:
 //
 //   vx18d_up                          1 when the unit answered this scrape
@@ -14,7 +14,8 @@
 //   vx18d_pll_synchronised, vx18d_internal_reference,
 //   vx18d_info{serial_number,firmware_date,companion_board} (value 1)
 //
-// When the unit did not answer, only the first three are there.
+// When the unit did not answer, or its calibration is still being read, only
+// the first three are there.
 // Scrapes that come together are served one after the other.
 #pragma once
 
@@ -31,11 +32,8 @@
 
 namespace vx::server {
 
-// The time a scrape may spend reading the unit, and the longer time of the
-// scrape that reads its calibration first (at start, and after the unit was
-// silent).
+// The time a scrape may spend reading the unit.
 inline constexpr std::chrono::milliseconds kScrapeBudget{5000};
-inline constexpr std::chrono::milliseconds kCalibrationBudget{30000};
 
 // The families for one scrape's reading (what Collect returns).
 std::vector<prometheus::MetricFamily> UnitFamilies(const UnitScrape& scrape, double seconds,
