@@ -78,15 +78,17 @@ bool QueuePort::Exchange(Request request) {
         return false;
     }
     const std::size_t replyLength = request.replyLength;
-    {
-        std::lock_guard<std::mutex> lock(m_mailbox->mutex);
-        m_mailbox->result.reset();
-    }
-    m_queue.Submit(m_client, std::move(request));
+    const std::uint64_t sequence = m_queue.Submit(m_client, std::move(request));
+    if (sequence == 0)
+        return false;
     std::unique_lock<std::mutex> lock(m_mailbox->mutex);
-    if (!m_mailbox->arrived.wait_until(
-            lock, m_deadline, [this] { return m_mailbox->result.has_value() || m_cancelled; }) ||
-        !m_mailbox->result) {
+    // A result of a request given up before may still come: it is not this one's.
+    const auto ours = [&] {
+        if (m_mailbox->result && m_mailbox->result->sequence != sequence)
+            m_mailbox->result.reset();
+        return m_mailbox->result.has_value() || m_cancelled;
+    };
+    if (!m_mailbox->arrived.wait_until(lock, m_deadline, ours) || !m_mailbox->result) {
         lock.unlock();
         m_outOfTime = !m_cancelled;
         // Given up: the request must not reach the unit after all, nor its
