@@ -62,11 +62,21 @@ echo "Installed package: vx18dctl against vx18d-sim: ping, info and status answe
 # The installed server in front of the simulated unit, its metrics read over
 # plain HTTP (bash's /dev/tcp): the libraries it links come with the package's
 # dependencies.
-/usr/bin/vx18d-server --port COM7 --listen 127.0.0.1:17001 --metrics 127.0.0.1:19118 \
-    >"$work/server.log" 2>&1 &
+# A loopback port nothing answers on.
+free_port() {
+    local port
+    while :; do
+        port=$((20000 + RANDOM % 40000))
+        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return; }
+    done
+}
+listen_port=$(free_port)
+metrics_port=$(free_port)
+/usr/bin/vx18d-server --port COM7 --listen "127.0.0.1:$listen_port" \
+    --metrics "127.0.0.1:$metrics_port" >"$work/server.log" 2>&1 &
 server_pid=$!
 scrape() (
-    exec 3<>/dev/tcp/127.0.0.1/19118 || exit 1
+    exec 3<>"/dev/tcp/127.0.0.1/$metrics_port" || exit 1
     printf 'GET /metrics HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n' >&3
     tr -d '\r' <&3
 )
