@@ -10,6 +10,7 @@ packages=(
     fonts-dejavu-core fonts-liberation2 xdg-utils ccache
     lintian desktop-file-utils appstream man-db systemd
     libtelnet-dev ser2net
+    prometheus-cpp-dev prometheus
 )
 
 missing=()

@@ -25,7 +25,9 @@ appstreamcli validate --no-net "$root/packaging/com.corvanta.vx18d.metainfo.xml"
 
 work=$(mktemp -d)
 sim_pid=""
+server_pid=""
 cleanup() {
+    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
     $sudo dpkg -r vx18d >/dev/null 2>&1 || true
     rm -rf "$work"
@@ -56,3 +58,35 @@ grep -qx "COM7: online" "$work/ping.txt"
 grep -q '"serial_number":"0012-ABCD"' "$work/info.json"
 /usr/bin/vx18dctl --port COM7 status --count 2 >"$work/status.txt"
 echo "Installed package: vx18dctl against vx18d-sim: ping, info and status answered"
+
+# The installed server in front of the simulated unit, its metrics read over
+# plain HTTP (bash's /dev/tcp): the libraries it links come with the package's
+# dependencies.
+# A loopback port nothing answers on.
+free_port() {
+    local port
+    while :; do
+        port=$((20000 + RANDOM % 40000))
+        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return; }
+    done
+}
+listen_port=$(free_port)
+metrics_port=$(free_port)
+/usr/bin/vx18d-server --port COM7 --listen "127.0.0.1:$listen_port" \
+    --metrics "127.0.0.1:$metrics_port" >"$work/server.log" 2>&1 &
+server_pid=$!
+scrape() (
+    exec 3<>"/dev/tcp/127.0.0.1/$metrics_port" || exit 1
+    printf 'GET /metrics HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n' >&3
+    tr -d '\r' <&3
+)
+for _ in $(seq 50); do
+    scrape >"$work/metrics.txt" 2>/dev/null && grep -qx "vx18d_up 1" "$work/metrics.txt" && break
+    sleep 0.2
+done
+grep -qx "vx18d_up 1" "$work/metrics.txt" || { cat "$work/server.log" "$work/metrics.txt"; exit 1; }
+grep -q '^vx18d_rssi_dbm{receiver="1"} ' "$work/metrics.txt"
+kill "$server_pid"
+wait "$server_pid"
+server_pid=""
+echo "Installed package: vx18d-server --metrics in front of vx18d-sim: the unit is up"

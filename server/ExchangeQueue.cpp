@@ -32,17 +32,19 @@ std::string ExchangeQueue::NameOf(ClientId client) const {
     return it == m_clients.end() ? "client " + std::to_string(client) : it->second.name;
 }
 
-void ExchangeQueue::Submit(ClientId client, Request request) {
+std::uint64_t ExchangeQueue::Submit(ClientId client, Request request) {
+    std::uint64_t sequence = 0;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         const auto it = m_clients.find(client);
         if (it == m_clients.end() || m_stopping)
-            return;
+            return 0;
         RemoveWaiting(client);
-        it->second.latest = m_nextSequence++;
-        m_jobs.push_back({client, it->second.latest, std::move(request)});
+        sequence = it->second.latest = m_nextSequence++;
+        m_jobs.push_back({client, sequence, std::move(request)});
     }
     m_wake.notify_one();
+    return sequence;
 }
 
 void ExchangeQueue::DropWaiting(ClientId client) {
@@ -90,7 +92,9 @@ void ExchangeQueue::Finish(const Job& job, const ExchangeResult& result) {
             return;
         handler = it->second.handler;
     }
-    (*handler)(job.client, result);
+    ExchangeResult numbered = result;
+    numbered.sequence = job.sequence;
+    (*handler)(job.client, numbered);
 }
 
 void ExchangeQueue::Stop() {

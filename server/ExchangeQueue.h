@@ -37,6 +37,9 @@ struct ExchangeResult {
     };
     Outcome outcome = Outcome::NotSent;
     Bytes reply;
+    // The number Submit gave the request: a client that gave up on one
+    // request tells a late result of it from that of the next.
+    std::uint64_t sequence = 0;
 };
 
 // Called with the client the result belongs to.
@@ -60,7 +63,9 @@ public:
     bool IsAttached(ClientId client) const;
     std::string NameOf(ClientId client) const;
 
-    void Submit(ClientId client, Request request);
+    // The request's number (see ExchangeResult), or 0 when it was not queued
+    // (unknown client, stopping).
+    std::uint64_t Submit(ClientId client, Request request);
     // A purge of the client's data: its waiting request, or the reply to the one under way.
     void DropWaiting(ClientId client);
     void DropReplyUnderWay(ClientId client);

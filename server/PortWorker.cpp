@@ -17,8 +17,9 @@ std::string Milliseconds(std::chrono::milliseconds interval) {
 
 } // namespace
 
-PortWorker::PortWorker(UnitLink& link, ExchangeQueue& queue, ServerLog& log, UnitTimings timings)
-    : m_link(link), m_queue(queue), m_log(log), m_timings(timings) {}
+PortWorker::PortWorker(UnitLink& link, ExchangeQueue& queue, ServerLog& log, UnitTimings timings,
+                       ExchangeObserver* observer)
+    : m_link(link), m_queue(queue), m_log(log), m_timings(timings), m_observer(observer) {}
 
 PortWorker::~PortWorker() {
     Stop();
@@ -42,7 +43,7 @@ void PortWorker::Run() {
             if (!m_link.IsOpen()) {
                 // Nothing is answered while the line is closed.
                 if (auto job = m_queue.Take(m_nextOpen))
-                    m_queue.Finish(*job, {});
+                    Complete(*job, {});
                 continue;
             }
         }
@@ -77,12 +78,13 @@ void PortWorker::TryOpen() {
 
 void PortWorker::Serve(ExchangeQueue::Job& job) {
     if (!AdmitDuringFirmwareLoad(job)) {
-        m_queue.Finish(job, {});
+        Complete(job, {});
         return;
     }
+    const Clock::time_point start = Clock::now();
     const std::optional<RegisterAccess> access = RegisterAccessOf(job.request);
     if (access && !access->selectsPage && !RestorePage(job, access->receiver)) {
-        m_queue.Finish(job, {ExchangeResult::Outcome::NoAnswer, {}});
+        Complete(job, {ExchangeResult::Outcome::NoAnswer, {}}, Clock::now() - start);
         return;
     }
     if (access && access->selectsPage)
@@ -97,6 +99,13 @@ void PortWorker::Serve(ExchangeQueue::Job& job) {
     NoteFirmwareTraffic(job);
     result.outcome = outcome == Outcome::Answered ? ExchangeResult::Outcome::Answered
                                                   : ExchangeResult::Outcome::NoAnswer;
+    Complete(job, result, Clock::now() - start);
+}
+
+void PortWorker::Complete(const ExchangeQueue::Job& job, const ExchangeResult& result,
+                          ExchangeObserver::Seconds took) {
+    if (m_observer)
+        m_observer->Exchanged(result.outcome, took);
     m_queue.Finish(job, result);
 }
 

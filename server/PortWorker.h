@@ -25,6 +25,7 @@
 // reopen interval; exchanges meanwhile are not sent.
 #pragma once
 
+#include "server/ExchangeObserver.h"
 #include "server/ExchangeQueue.h"
 #include "server/ServerLog.h"
 #include "server/UnitLink.h"
@@ -50,7 +51,10 @@ class PortWorker {
 public:
     using Clock = std::chrono::steady_clock;
 
-    PortWorker(UnitLink& link, ExchangeQueue& queue, ServerLog& log, UnitTimings timings);
+    // The observer (none, or one that outlives the worker) hears of every
+    // exchange finished.
+    PortWorker(UnitLink& link, ExchangeQueue& queue, ServerLog& log, UnitTimings timings,
+               ExchangeObserver* observer = nullptr);
     ~PortWorker();
     PortWorker(const PortWorker&) = delete;
     PortWorker& operator=(const PortWorker&) = delete;
@@ -75,6 +79,9 @@ private:
     void Run();
     void TryOpen();
     void Serve(ExchangeQueue::Job& job);
+    // Hands the result to the job's client and tells the observer.
+    void Complete(const ExchangeQueue::Job& job, const ExchangeResult& result,
+                  ExchangeObserver::Seconds took = {});
     // False when the job may not reach the unit because of another client's firmware load.
     bool AdmitDuringFirmwareLoad(const ExchangeQueue::Job& job);
     void NoteFirmwareTraffic(const ExchangeQueue::Job& job);
@@ -92,6 +99,7 @@ private:
     ExchangeQueue& m_queue;
     ServerLog& m_log;
     const UnitTimings m_timings;
+    ExchangeObserver* m_observer;
     std::thread m_thread;
     std::atomic<bool> m_lineOpen{false};
 

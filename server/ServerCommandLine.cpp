@@ -19,11 +19,14 @@ const char* const kDescription =
 const char* const kFooter =
     "RFC 2217 has no authentication: anyone who can reach the listening address can\n"
     "use the unit, load firmware into it included. The default listens on loopback only.\n"
-    "Exit status: 0 stopped by SIGTERM or SIGINT; 2 usage error; 3 cannot listen.";
+    "Metrics (--metrics) are plain HTTP without authentication, read-only.\n"
+    "Exit status: 0 stopped by SIGTERM or SIGINT; 2 usage error; 3 cannot listen\n"
+    "(the RFC 2217 or the metrics address).";
 
 } // namespace
 
-std::optional<ListenAddress> ParseListenAddress(std::string_view text, std::string& error) {
+std::optional<ListenAddress> ParseListenAddress(std::string_view text, std::string& error,
+                                                std::string_view option) {
     ListenAddress address;
     std::string_view port = text;
     if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
@@ -34,8 +37,9 @@ std::optional<ListenAddress> ParseListenAddress(std::string_view text, std::stri
         else if (host.find(':') != std::string_view::npos)
             host = {}; // an IPv6 literal without brackets
         if (host.empty()) {
-            error = "--listen " + std::string(text) +
-                    ": give HOST:PORT, [IPV6]:PORT or PORT (for instance 127.0.0.1:7001)";
+            error = std::string(option) + " " + std::string(text) +
+                    ": give HOST:PORT, [IPV6]:PORT or PORT (for instance 127.0.0.1:" +
+                    (option == "--listen" ? "7001" : "9118") + ")";
             return std::nullopt;
         }
         address.host = host;
@@ -45,7 +49,8 @@ std::optional<ListenAddress> ParseListenAddress(std::string_view text, std::stri
     unsigned value = 0;
     const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), value);
     if (ec != std::errc() || end != port.data() + port.size() || value < 1 || value > 65535) {
-        error = "--listen " + std::string(text) + ": the port must be a number from 1 to 65535";
+        error = std::string(option) + " " + std::string(text) +
+                ": the port must be a number from 1 to 65535";
         return std::nullopt;
     }
     address.port = static_cast<std::uint16_t>(value);
@@ -66,6 +71,10 @@ ParsedServerCommandLine ParseServerCommandLine(int argc, const char* const* argv
     LinkCommandLine linkOptions(app); // written by the parser
     std::string listen;
     app.add_option("--listen", listen, "address and TCP port to serve on (default 127.0.0.1:7001)");
+    std::string metrics;
+    app.add_option("--metrics", metrics,
+                   "serve Prometheus metrics on http://ADDR:PORT/metrics (for instance "
+                   "127.0.0.1:9118); the unit is read at every scrape");
     app.add_option("--max-clients", inv.maxClients,
                    "clients served at once; more are refused (default 16)")
         ->check(CLI::Range(1, 1000));
@@ -86,6 +95,14 @@ ParsedServerCommandLine ParseServerCommandLine(int argc, const char* const* argv
             return {std::nullopt, kServerExitUsage};
         }
         inv.listen = *address;
+    }
+    if (!metrics.empty()) {
+        std::string error;
+        inv.metrics = ParseListenAddress(metrics, error, "--metrics");
+        if (!inv.metrics) {
+            err << "vx18d-server: " << error << "\n";
+            return {std::nullopt, kServerExitUsage};
+        }
     }
     return {inv, 0};
 }

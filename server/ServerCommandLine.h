@@ -1,6 +1,6 @@
 // vx18d-server's command line: the unit's port and line settings (as
 // vx18dctl takes them, each replacing a stored setting), the address to
-// listen on and the client limit. Syntax errors end with the message and
+// listen on, the client limit and where to serve metrics. Syntax errors end with the message and
 // exit status 2 before anything is opened.
 #pragma once
 
@@ -24,8 +24,9 @@ struct ListenAddress {
 };
 
 // "HOST:PORT", "[IPV6]:PORT" or a bare "PORT" (on loopback); nothing, with
-// the reason in error, for anything else.
-std::optional<ListenAddress> ParseListenAddress(std::string_view text, std::string& error);
+// the reason in error (naming the option), for anything else.
+std::optional<ListenAddress> ParseListenAddress(std::string_view text, std::string& error,
+                                                std::string_view option = "--listen");
 
 // True for an address that only this machine can reach.
 bool IsLoopback(const std::string& host);
@@ -34,6 +35,7 @@ struct ServerInvocation {
     LinkOptions link;
     ListenAddress listen{kDefaultListenHost, kDefaultListenPort};
     int maxClients = kDefaultMaxClients;
+    std::optional<ListenAddress> metrics; // where /metrics is served, if anywhere
 };
 
 struct ParsedServerCommandLine {

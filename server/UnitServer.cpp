@@ -1,5 +1,7 @@
 #include "server/UnitServer.h"
 
+#include "server/ListenSocket.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -51,7 +53,8 @@ struct UnitServer::Client {
 };
 
 UnitServer::UnitServer(ServerConfig config, UnitLink& link, ServerLog& log)
-    : m_config(std::move(config)), m_log(log), m_worker(link, m_queue, log, m_config.unit) {
+    : m_config(std::move(config)), m_log(log),
+      m_worker(link, m_queue, log, m_config.unit, m_config.exchangeObserver) {
     m_wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
@@ -68,47 +71,14 @@ UnitServer::~UnitServer() {
 }
 
 bool UnitServer::Listen(std::string& error) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_PASSIVE | AI_NUMERICSERV;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(m_config.port);
-    const std::string where = m_config.host + ":" + service;
-    const int status = getaddrinfo(m_config.host.empty() ? nullptr : m_config.host.c_str(),
-                                   service.c_str(), &hints, &found);
-    if (status != 0) {
-        error = "cannot listen on " + where + ": " + gai_strerror(status);
+    const BoundSocket bound = ListenOn(m_config.host, m_config.port, kListenBacklog);
+    if (bound.fd < 0) {
+        error = "cannot listen on " + m_config.host + ":" + std::to_string(m_config.port) + ": " +
+                bound.reason;
         return false;
     }
-    int lastError = 0;
-    for (const addrinfo* a = found; a && m_listenFd < 0; a = a->ai_next) {
-        const int fd =
-            socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd < 0) {
-            lastError = errno;
-            continue;
-        }
-        const int on = 1;
-        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        if (bind(fd, a->ai_addr, a->ai_addrlen) != 0 || listen(fd, kListenBacklog) != 0) {
-            lastError = errno;
-            ::close(fd);
-            continue;
-        }
-        m_listenFd = fd;
-    }
-    freeaddrinfo(found);
-    if (m_listenFd < 0) {
-        error = "cannot listen on " + where + ": " + ErrnoText(lastError);
-        return false;
-    }
-    sockaddr_storage bound{};
-    socklen_t length = sizeof bound;
-    getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&bound), &length);
-    m_boundPort =
-        ntohs(bound.ss_family == AF_INET6 ? reinterpret_cast<const sockaddr_in6&>(bound).sin6_port
-                                          : reinterpret_cast<const sockaddr_in&>(bound).sin_port);
+    m_listenFd = bound.fd;
+    m_boundPort = bound.port;
     return true;
 }
 

@@ -39,6 +39,8 @@ struct ServerConfig {
     std::chrono::milliseconds closingFlushTimeout{1000};
     LineValues line;
     UnitTimings unit;
+    // Hears of every exchange the port thread finishes (not owned; may be none).
+    ExchangeObserver* exchangeObserver = nullptr;
 };
 
 class UnitServer {

@@ -1,6 +1,7 @@
 // vx18d-server: owns one unit's serial port and shares it among RFC 2217
 // clients. Stops cleanly on SIGTERM and SIGINT.
 #include "platform/DebugOutput.h"
+#include "server/MetricsEndpoint.h"
 #include "server/SerialUnitLink.h"
 #include "server/ServerCommandLine.h"
 #include "server/UnitServer.h"
@@ -93,6 +94,9 @@ int main(int argc, char** argv) {
     config.line = {link.baud, 8, static_cast<std::uint8_t>(link.parity),
                    static_cast<std::uint8_t>(link.stopBits)};
     config.unit.replyTimeout = std::chrono::milliseconds(link.timeoutMs);
+    ExchangeMetrics exchangeMetrics;
+    if (inv.metrics)
+        config.exchangeObserver = &exchangeMetrics;
 
     SerialUnitLink unit(link);
     UnitServer server(config, unit, log);
@@ -101,9 +105,25 @@ int main(int argc, char** argv) {
         log.Error(error);
         return kServerExitCannotListen;
     }
+    // Declared after the server: it stops serving scrapes before the queue goes.
+    std::unique_ptr<MetricsEndpoint> metrics;
+    if (inv.metrics) {
+        metrics = std::make_unique<MetricsEndpoint>(
+            std::make_shared<UnitCollector>(server.Exchanges(), config.unit.replyTimeout,
+                                            [&server] { return server.ClientCount(); }),
+            exchangeMetrics);
+        if (!metrics->Listen(*inv.metrics, error)) {
+            log.Error(error);
+            return kServerExitCannotListen;
+        }
+    }
     log.Info(std::string("vx18d-server ") + vx::kVersion + ": " + link.port + " at " +
              std::to_string(link.baud) + " baud, RFC 2217 on " + Describe(inv.listen) +
              ", at most " + std::to_string(inv.maxClients) + " clients");
+    if (inv.metrics) {
+        log.Info("metrics on http://" + Describe(*inv.metrics) +
+                 "/metrics: the unit is read at every scrape");
+    }
     if (!IsLoopback(inv.listen.host)) {
         log.Warning("listening on " + Describe(inv.listen) +
                     ", beyond this machine: RFC 2217 has no authentication, so anyone who can "
@@ -123,6 +143,7 @@ int main(int argc, char** argv) {
     if (!signalled)
         kill(getpid(), SIGTERM); // wakes the signal thread
     signals.join();
+    metrics.reset();
     log.Info(link.port + " released; stopped");
     return 0;
 }

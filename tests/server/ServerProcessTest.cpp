@@ -104,6 +104,8 @@ TEST(ServerProcess, TheCommandLineTakesListenAddressesAndRefusesMistakes) {
         {{"--max-clients", "0"}, "--max-clients"},
         {{"--baud", "12345"}, "--baud"},
         {{"--port", "COM1234"}, "a port name has 1 to 6 characters"},
+        {{"--metrics", "127.0.0.1:0"}, "--metrics 127.0.0.1:0: the port must be a number"},
+        {{"--metrics", "fd00::1:9118"}, "--metrics fd00::1:9118: give HOST:PORT"},
     };
     for (const auto& [args, message] : mistakes) {
         ChildProcess child(VX18D_SERVER_PATH, args, dir.Path(), "mistake");
@@ -122,4 +124,18 @@ TEST(ServerProcess, AnAddressInUseEndsItWithTheReason) {
         config.Path(), "second");
     EXPECT_EQ(second.Wait(5000), vx::server::kServerExitCannotListen);
     EXPECT_NE(second.Err().find("cannot listen on 127.0.0.1:"), std::string::npos) << second.Err();
+
+    // The metrics address, too: in use, or not an address of this machine.
+    const std::string busy = "127.0.0.1:" + std::to_string(running.Port());
+    for (const std::string& address : {busy, std::string("192.0.2.1:9118")}) {
+        ChildProcess metrics(VX18D_SERVER_PATH,
+                             {"--port", "COM8", "--listen",
+                              "127.0.0.1:" + std::to_string(FreeLoopbackPort()), "--metrics",
+                              address},
+                             config.Path(), "metrics");
+        EXPECT_EQ(metrics.Wait(5000), vx::server::kServerExitCannotListen) << address;
+        EXPECT_NE(metrics.Err().find("cannot serve metrics on " + address + ": "),
+                  std::string::npos)
+            << metrics.Err();
+    }
 }
