@@ -7,6 +7,9 @@
 //   cache          %LOCALAPPDATA%\Corvanta\VX18D\Cache
 #include "platform/windows/Win32.h"
 
+#include <knownfolders.h>
+#include <shlobj.h>
+
 #include "platform/ConfigPaths.h"
 
 #include <cstdlib>

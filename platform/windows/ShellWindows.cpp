@@ -1,6 +1,8 @@
 // The desktop's "open" on Windows: ShellExecute with the "open" verb.
 #include "platform/windows/Win32.h"
 
+#include <shellapi.h>
+
 #include "platform/DefaultOutputs.h"
 
 namespace plat {

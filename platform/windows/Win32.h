@@ -7,15 +7,9 @@
 // plat's, which have the values Windows gives them.
 #pragma once
 
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include <windows.h>
 
-#include <knownfolders.h>
 #include <mmsystem.h>
-#include <shellapi.h>
-#include <shlobj.h>
 
 #undef CreateFile
 #undef DTR_CONTROL_DISABLE
