@@ -95,7 +95,11 @@ work=$logs/cli
 mkdir -p "$work"
 # A small firmware image: a few blocks.
 head -c 2500 /dev/urandom >"$work/image.bin"
-commands=("ping" "info" "status" "get 1" "set 1 freq=2250.5MHz" "get 1" "flash image.bin")
+# Text and JSON, and values refused: the same printed lines and objects,
+# messages and exit statuses are expected.
+commands=("ping" "--json ping" "info" "--json info" "status" "--json status" "get 1"
+          "--json set 1 freq=2250.5MHz" "--json get 1" "set 1 freq=2250.5THz" "get 3"
+          "flash image.bin")
 
 # Starts a simulated unit with its ports folder in $1, its requests to $2;
 # its process id in $started.
@@ -129,7 +133,7 @@ linux_run() {
         read -ra args <<<"${commands[$i]}"
         status=0
         (cd "$work" && VX18D_CONFIG_DIR="$linux/config" VX18D_DATA_DIR="$linux/data" \
-            VX18D_CACHE_DIR="$linux/cache" "$native/cli/vx18dctl" --port COM7 --json "${args[@]}" \
+            VX18D_CACHE_DIR="$linux/cache" "$native/cli/vx18dctl" --port COM7 "${args[@]}" \
             >"$linux/$i.txt" 2>"$linux/$i.err") || status=$?
         echo "$status" >"$linux/$i.status"
     done
@@ -145,7 +149,7 @@ for i in "${!commands[@]}"; do
     status=0
     (cd "$work" && VX18D_CONFIG_DIR="Z:$windows/config" VX18D_DATA_DIR="Z:$windows/data" \
         VX18D_CACHE_DIR="Z:$windows/cache" run_wine "cli/windows-$i" "$dir/cli/vx18dctl.exe" \
-        --port COM7 --json "${args[@]}") || status=$?
+        --port COM7 "${args[@]}") || status=$?
     mv "$logs/cli/windows-$i.txt" "$windows/$i.txt"
     tr -d '\r' <"$logs/cli/windows-$i.err" >"$windows/$i.err"
     echo "$status" >"$windows/$i.status"
@@ -162,7 +166,8 @@ sim_pids=()
 for run in "$linux" "$windows"; do
     for i in "${!commands[@]}"; do
         for part in txt err; do
-            sed -E 's/"time":"[^"]*"/"time":"T"/g; s/[0-9.]+ kB\/s/R kB\/s/g' \
+            sed -E -e 's/"time":"[^"]*"/"time":"T"/g; s/^(sample [0-9]+ +)[0-9:.]+$/\1T/' \
+                -e 's/[0-9.]+ kB\/s/R kB\/s/g' \
                 "$run/$i.$part" >"$run/$i.$part.compared"
         done
     done
