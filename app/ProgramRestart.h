@@ -13,9 +13,9 @@ namespace vx {
 void RequestProgramRestart();
 bool ProgramRestartRequested();
 
-// Replaces this process by the program started again with these arguments
-// (the first is the program's name as it was started); returns only when
-// that failed, after a debugger line.
+// Starts the program again with these arguments (the first is the program's
+// name as it was started; see platform/ProgramStart.h); a failure is written
+// as a debugger line.
 void RestartProgram(const std::vector<std::string>& arguments);
 
 } // namespace vx

@@ -12,6 +12,7 @@
 #include "cli/UnitActions.h"
 #include "files/RecordFile.h"
 #include "platform/ConfigPaths.h"
+#include "platform/Files.h"
 #include "text/StatusFormat.h"
 #include "unit/ConfigurationCache.h"
 #include "unit/Readouts.h"
@@ -23,7 +24,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <sys/stat.h>
 
 namespace vx::cli {
 namespace {
@@ -161,8 +161,7 @@ unsigned CommandRunner::OpenReceiverPage(CVX18D3_Comm& comm) {
 }
 
 void CommandRunner::RequireNewRecordFile() const {
-    struct stat st {};
-    if (m_inv.force || ::lstat(m_inv.file.c_str(), &st) != 0)
+    if (m_inv.force || !plat::PathExists(m_inv.file))
         return;
     throw UsageError(m_inv.file + ": the file exists; give --force to record over it");
 }

@@ -1,34 +1,15 @@
 #include "cli/StopSignal.h"
 
-#include <csignal>
+#include "platform/Console.h"
 
 namespace vx::cli {
-namespace {
-
-std::atomic<bool> g_stop{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void OnStopSignal(int signal) {
-    if (g_stop.exchange(true)) {
-        // Asked twice: the default action ends the program.
-        std::signal(signal, SIG_DFL);
-        std::raise(signal);
-    }
-}
-
-} // namespace
 
 void InstallStopSignal() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0; // no SA_RESTART: waits return early and look at the flag
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    plat::InstallStopRequest();
 }
 
 std::atomic<bool>& StopFlag() {
-    return g_stop;
+    return plat::StopRequestFlag();
 }
 
 } // namespace vx::cli

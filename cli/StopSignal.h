@@ -1,4 +1,4 @@
-// Ctrl-C for the commands: the first SIGINT or SIGTERM only raises a flag,
+// Ctrl-C for the commands (platform/Console.h): the first stop request only raises a flag,
 // which the commands look at between exchanges (record closes its file,
 // flash stops sending and never commits). A second one ends the program at
 // once, as if nothing had been installed.

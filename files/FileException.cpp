@@ -37,7 +37,9 @@ constexpr ErrnoCause kErrnoCauses[] = {
     {ETXTBSY, FileError::sharingViolation},
     {ENOLCK, FileError::lockViolation},
     {ENOSPC, FileError::diskFull},
+#ifdef EDQUOT
     {EDQUOT, FileError::diskFull},
+#endif
     {EFBIG, FileError::diskFull},
 };
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 namespace plat {
 
@@ -16,5 +17,9 @@ std::int64_t TickUs();
 
 // Sleeps for the given number of milliseconds (Sleep(0) yields).
 void Sleep(std::uint32_t milliseconds);
+
+// The calendar time of a moment, local and in UTC.
+std::tm LocalTime(std::time_t moment);
+std::tm UniversalTime(std::time_t moment);
 
 } // namespace plat

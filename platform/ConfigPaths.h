@@ -1,4 +1,5 @@
-// Where the program keeps its files on Linux.
+// Where the program keeps its files. On Windows the folders are the user's
+// application data folders (windows/ConfigPathsWindows.cpp); on Linux:
 //
 // Configuration folder: $VX18D_CONFIG_DIR when set, else
 // $XDG_CONFIG_HOME/corvanta-vx18d (~/.config/corvanta-vx18d when

@@ -1,10 +1,11 @@
 #include "platform/DebugOutput.h"
 
+#include "platform/DefaultOutputs.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
 #include <mutex>
-#include <unistd.h>
 
 namespace plat {
 namespace {
@@ -19,19 +20,6 @@ DebugSink& CurrentSink() {
     return sink;
 }
 
-void WriteToStandardError(std::string_view text) {
-    // One write() per line keeps lines from two threads apart.
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(STDERR_FILENO, p, left);
-        if (n <= 0)
-            return;
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-}
-
 } // namespace
 
 void OutputDebugString(std::string_view text) {
@@ -39,7 +27,7 @@ void OutputDebugString(std::string_view text) {
     if (CurrentSink())
         CurrentSink()(text);
     else
-        WriteToStandardError(text);
+        WriteDefaultDebugText(text);
 }
 
 void OutputDebugFormat(const char* format, ...) {

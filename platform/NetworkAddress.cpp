@@ -1,7 +1,12 @@
 #include "platform/NetworkAddress.h"
 
-#include <arpa/inet.h>
 #include <cctype>
+
+#ifdef _WIN32
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#endif
 
 namespace plat {
 namespace {

@@ -1,4 +1,6 @@
-// How port names ("COM3") reach Linux serial devices.
+// How port names ("COM3") reach serial devices. On Windows the names are
+// the system's own (COM1 to COM255, "\\.\COM3"), after the names given for
+// this process (3. below). On Linux:
 //
 // 1. The ports folder (ConfigPaths.h) holds one symbolic link per name,
 //    COM3 -> /dev/ttyUSB0 or COM3 -> /dev/serial/by-id/usb-..., the

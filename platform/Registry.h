@@ -1,5 +1,7 @@
 // The settings store, with the semantics of the Windows registry calls that
-// the system uses. On Linux it lives in one text file in the format of a
+// the system uses. On Windows it is the registry itself (the calls forward to
+// the system's, and there is no settings file: FindRegistryFileProblem finds
+// none and SetRegistryFile does nothing). On Linux it lives in one text file in the format of a
 // Windows .reg export (REGEDIT4 / "Windows Registry Editor Version 5.00"),
 // so an operator can read and edit it and import it on Windows:
 //

@@ -1,7 +1,8 @@
 // Serial devices, with the semantics of the Win32 communications calls that
 // the serial port is written against (synchronous I/O, DCB line settings,
-// COMMTIMEOUTS). On Linux a device is a termios tty in raw mode; see
-// linux/SerialDeviceLinux.cpp for how each call maps.
+// COMMTIMEOUTS). On Windows they are the system's own calls
+// (windows/SerialDeviceWindows.cpp). On Linux a device is a termios tty in
+// raw mode; see linux/SerialDeviceLinux.cpp for how each call maps.
 //
 // Port names stay "COM1", "COM2" ... and are opened as "\\.\COM3". A name
 // reaches a Linux device through the ports folder (PortNames.h) or the

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: once in a normal
-# build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# build, once under AddressSanitizer and UndefinedBehaviorSanitizer; and the
+# Windows build's tests under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,6 +15,10 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 echo "== Build and test =="
 scripts/build.sh build
 ctest --test-dir build --output-on-failure --timeout 300
+
+echo "== The Windows build: the core's tests, the registry and vx18dctl.exe under Wine =="
+scripts/build-windows.sh build-windows
+scripts/test-windows.sh build-windows build
 
 echo "== The Debian package: build, check, install, run =="
 scripts/test-package.sh build

@@ -22,6 +22,8 @@ const char* const kUsage =
     "  --port NAME          port name to publish (default COM7)\n"
     "  --ports-dir DIR      folder of port links (default: the program's ports folder)\n"
     "  --baud N             pace replies at N baud instead of the rate set on the line\n"
+    "  --requests FILE      when stopped, write every request received to FILE, one\n"
+    "                       packet a line in hexadecimal\n"
     "  --companion          companion board fitted\n"
     "  --rf-switch          RF switch fitted\n"
     "  --firmware DATE      firmware date code (default 0x20180309)\n"
@@ -44,6 +46,7 @@ struct CommandLine {
     std::string port = "COM7";
     std::string portsDir;
     std::uint32_t baud = 0;
+    std::string requestsFile;
     sim::UnitOptions options;
     std::vector<sim::FaultSpec> faults;
 };
@@ -114,6 +117,12 @@ std::optional<CommandLine> Parse(int argc, char** argv, int& exitStatus) {
             if (ok) {
                 cl.baud = static_cast<std::uint32_t>(*n);
             }
+        } else if (arg == "--requests") {
+            const auto v = value();
+            ok = v.has_value() && !v->empty();
+            if (ok) {
+                cl.requestsFile = *v;
+            }
         } else if (arg == "--companion") {
             cl.options.companionBoard = true;
         } else if (arg == "--rf-switch") {
@@ -154,6 +163,22 @@ std::optional<CommandLine> Parse(int argc, char** argv, int& exitStatus) {
         }
     }
     return cl;
+}
+
+// One request a line: its bytes in upper-case hexadecimal, separated by spaces.
+bool WriteRequests(const std::string& path,
+                   const std::vector<std::vector<std::uint8_t>>& requests) {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!file) {
+        return false;
+    }
+    for (const auto& request : requests) {
+        for (std::size_t i = 0; i < request.size(); ++i) {
+            std::fprintf(file, i ? " %02X" : "%02X", request[i]);
+        }
+        std::fputc('\n', file);
+    }
+    return std::fclose(file) == 0;
 }
 
 } // namespace
@@ -197,5 +222,9 @@ int main(int argc, char** argv) {
     sigwait(&stopSignals, &signal);
     unit.Stop();
     std::printf("stopped, %zu exchanges\n", unit.ExchangeCount());
+    if (!cl->requestsFile.empty() && !WriteRequests(cl->requestsFile, unit.Requests())) {
+        std::fprintf(stderr, "vx18d-sim: cannot write %s\n", cl->requestsFile.c_str());
+        return 1;
+    }
     return 0;
 }

@@ -1,11 +1,12 @@
 #include "text/NumberText.h"
 
+#include "platform/CLocaleNumbers.h"
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
-#include <locale.h>
 
 namespace vx {
 namespace {
@@ -71,10 +72,9 @@ std::optional<int> ScanInt(std::string_view text) {
 
 std::optional<double> ScanDouble(std::string_view text) {
     // strtod in the "C" locale reads exactly what "%f" reads, with '.'.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
     const std::string copy(text);
     char* end = nullptr;
-    const double value = strtod_l(copy.c_str(), &end, cLocale);
+    const double value = plat::ScanDoubleC(copy.c_str(), &end);
     if (end == copy.c_str())
         return std::nullopt;
     return value;

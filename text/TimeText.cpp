@@ -1,5 +1,7 @@
 #include "text/TimeText.h"
 
+#include "platform/Clock.h"
+
 #include <cstdio>
 #include <ctime>
 
@@ -23,8 +25,7 @@ std::pair<std::time_t, long long> Split(std::chrono::system_clock::time_point ti
 
 std::string LocalTimeOfDay(std::chrono::system_clock::time_point time, int fractionDigits) {
     const auto [seconds, micros] = Split(time);
-    std::tm local{};
-    localtime_r(&seconds, &local);
+    const std::tm local = plat::LocalTime(seconds);
     char text[48];
     if (fractionDigits == 6)
         std::snprintf(text, sizeof text, "%02d:%02d:%02d.%06lld", local.tm_hour, local.tm_min,
@@ -37,8 +38,7 @@ std::string LocalTimeOfDay(std::chrono::system_clock::time_point time, int fract
 
 std::string UtcTimeText(std::chrono::system_clock::time_point time) {
     const auto [seconds, micros] = Split(time);
-    std::tm utc{};
-    gmtime_r(&seconds, &utc);
+    const std::tm utc = plat::UniversalTime(seconds);
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03lldZ", utc.tm_year + 1900,
                   utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, micros / 1000);

@@ -1,14 +1,12 @@
 #include "unit/FirmwareLoader.h"
 
 #include "platform/Clock.h"
+#include "platform/Files.h"
 #include "protocol/CVX18D3_Comm.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <new>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vx {
 namespace {
@@ -26,7 +24,7 @@ public:
     int Get() const { return m_fd; }
     void Close() {
         if (m_fd >= 0)
-            ::close(m_fd);
+            plat::CloseFile(m_fd);
         m_fd = -1;
     }
 
@@ -48,23 +46,23 @@ FirmwareLoadOutcome& FailFile(FirmwareLoadOutcome& outcome, Step step, int osErr
 // when the image cannot be had.
 bool ReadImage(const std::string& path, std::vector<std::uint8_t>& image,
                FirmwareLoadOutcome& outcome) {
-    // Non-blocking, so that a named pipe without a writer cannot hang the
-    // open; it then has no length and reads as an empty image.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    struct stat st {};
+    // A named pipe without a writer does not hang the open; it then has no
+    // length and reads as an empty image.
+    FileDescriptor file(plat::OpenFile(path, plat::FileOpening::readOnly));
+    plat::FileStatus status;
     if (file.Get() < 0) {
         // Reported, and the load carries on to the length, which then fails too.
         outcome.fileFailures.push_back({Step::Open, errno});
-    } else if (::fstat(file.Get(), &st) == 0 && S_ISDIR(st.st_mode)) {
+    } else if (plat::StatusOfFile(file.Get(), status) && status.directory) {
         outcome.fileFailures.push_back({Step::Open, EISDIR});
         file.Close();
     }
 
-    if (::fstat(file.Get(), &st) != 0) {
+    if (!plat::StatusOfFile(file.Get(), status)) {
         FailFile(outcome, Step::Length, errno);
         return false;
     }
-    outcome.fileLength = static_cast<std::uint64_t>(st.st_size);
+    outcome.fileLength = status.size;
     if (outcome.fileLength > kFirmwareSizeLimit) {
         Fail(outcome, FirmwareResult::TooBig);
         return false;
@@ -80,7 +78,7 @@ bool ReadImage(const std::string& path, std::vector<std::uint8_t>& image,
 
     std::size_t got = 0;
     while (got < length) {
-        const ssize_t n = ::read(file.Get(), image.data() + got, length - got);
+        const std::ptrdiff_t n = plat::ReadFromFile(file.Get(), image.data() + got, length - got);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {

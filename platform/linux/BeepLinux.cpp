@@ -2,9 +2,8 @@
 // On a machine without a sound device the open fails at once and the beep
 // returns; the failure is remembered for a few seconds so a burst of beeps
 // does not probe the device each time.
-#include "platform/Beep.h"
-
 #include "platform/Clock.h"
+#include "platform/DefaultOutputs.h"
 
 #include <atomic>
 #include <cmath>
@@ -16,24 +15,17 @@
 #endif
 
 namespace plat {
-namespace {
-
-std::mutex& HandlerMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-ToneHandler& CurrentHandler() {
-    static ToneHandler handler;
-    return handler;
-}
 
 #if VX18D_HAVE_ALSA
+namespace {
+
 void SilentAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
 
 std::atomic<std::int64_t> g_noDeviceUntilMs{0};
 
-BOOL PlayTone(DWORD frequencyHz, DWORD durationMs) {
+} // namespace
+
+BOOL PlayDefaultTone(DWORD frequencyHz, DWORD durationMs) {
     if (TickMs() < g_noDeviceUntilMs.load())
         return FALSE;
     static std::once_flag quiet;
@@ -64,31 +56,9 @@ BOOL PlayTone(DWORD frequencyHz, DWORD durationMs) {
     return played;
 }
 #else
-BOOL PlayTone(DWORD, DWORD) {
+BOOL PlayDefaultTone(DWORD, DWORD) {
     return FALSE;
 }
 #endif
-
-} // namespace
-
-BOOL Beep(DWORD frequencyHz, DWORD durationMs) {
-    ToneHandler handler;
-    {
-        std::lock_guard lock(HandlerMutex());
-        handler = CurrentHandler();
-    }
-    if (handler) {
-        handler(frequencyHz, durationMs);
-        return TRUE;
-    }
-    return PlayTone(frequencyHz, durationMs);
-}
-
-ToneHandler SetToneHandler(ToneHandler handler) {
-    std::lock_guard lock(HandlerMutex());
-    ToneHandler previous = std::move(CurrentHandler());
-    CurrentHandler() = std::move(handler);
-    return previous;
-}
 
 } // namespace plat

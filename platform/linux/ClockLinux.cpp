@@ -27,4 +27,16 @@ void Sleep(std::uint32_t milliseconds) {
     }
 }
 
+std::tm LocalTime(std::time_t moment) {
+    std::tm local{};
+    ::localtime_r(&moment, &local);
+    return local;
+}
+
+std::tm UniversalTime(std::time_t moment) {
+    std::tm utc{};
+    ::gmtime_r(&moment, &utc);
+    return utc;
+}
+
 } // namespace plat

@@ -2,13 +2,12 @@
 
 #include "platform/ConfigPaths.h"
 #include "platform/NetworkAddress.h"
+#include "platform/ProcessPortNames.h"
 
 #include <cctype>
 #include <climits>
 #include <dirent.h>
 #include <fstream>
-#include <map>
-#include <mutex>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,31 +46,6 @@ bool UartPresent(const std::string& deviceName) {
     std::ifstream type("/sys/class/tty/" + deviceName + "/type");
     int value = 0;
     return type >> value && value != 0;
-}
-
-struct ProcessNames {
-    std::mutex mutex;
-    std::map<std::string, std::string> paths; // upper-case name -> device path
-};
-
-ProcessNames& Process() {
-    static ProcessNames names;
-    return names;
-}
-
-std::string UpperCase(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::optional<std::string> ProcessPortName(const std::string& name) {
-    ProcessNames& names = Process();
-    std::lock_guard lock(names.mutex);
-    auto it = names.paths.find(UpperCase(name));
-    if (it == names.paths.end())
-        return std::nullopt;
-    return it->second;
 }
 
 std::optional<std::string> LinkInPortsFolder(const std::string& name) {
@@ -129,15 +103,6 @@ std::optional<std::string> AutomaticPortName(const std::string& devicePath) {
             return "COM" + std::to_string(range.firstCom + index);
     }
     return std::nullopt;
-}
-
-void SetProcessPortName(const std::string& name, const std::string& devicePath) {
-    ProcessNames& names = Process();
-    std::lock_guard lock(names.mutex);
-    if (devicePath.empty())
-        names.paths.erase(UpperCase(name));
-    else
-        names.paths[UpperCase(name)] = devicePath;
 }
 
 std::optional<std::string> ResolvePortName(const std::string& name) {

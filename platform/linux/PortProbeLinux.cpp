@@ -11,9 +11,6 @@
 //   USB device, a few levels above the tty in the sysfs tree.
 #include "platform/PortProbe.h"
 
-#include "platform/NetworkAddress.h"
-#include "platform/PortNames.h"
-
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -107,38 +104,6 @@ std::optional<SerialPortDescription> DescribeSerialDevice(const std::string& dev
 
     AddUsbDescription(*deviceDir, *root, port);
     return port;
-}
-
-std::optional<SerialPortDescription> ProbeSerialPort(const std::string& name) {
-    const auto devicePath = ResolvePortName(name);
-    if (!devicePath)
-        return std::nullopt;
-    if (LooksLikeNetworkAddress(*devicePath)) {
-        const auto parsed = ParseNetworkAddress(*devicePath);
-        if (!parsed.address)
-            return std::nullopt;
-        SerialPortDescription port;
-        port.devicePath = parsed.address->Text();
-        port.networkAddress = true;
-        return port;
-    }
-    return DescribeSerialDevice(*devicePath);
-}
-
-std::string DescribeForOperator(const SerialPortDescription& port) {
-    std::string text = port.devicePath;
-    if (port.networkAddress)
-        text += " (serial device server)";
-    if (port.pseudoTerminal)
-        text += " (pseudo-terminal)";
-    std::string usb = port.usbManufacturer;
-    if (!port.usbProduct.empty())
-        usb += (usb.empty() ? "" : " ") + port.usbProduct;
-    if (!port.usbSerialNumber.empty())
-        usb += (usb.empty() ? "" : ", ") + std::string("serial number ") + port.usbSerialNumber;
-    if (!usb.empty())
-        text += " - " + usb;
-    return text;
 }
 
 } // namespace plat

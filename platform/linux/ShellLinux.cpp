@@ -1,12 +1,10 @@
 // The desktop's opener for a finished file: xdg-open, reaped on a thread of its
 // own so the program never waits for the viewer.
-#include "platform/Shell.h"
-
+#include "platform/DefaultOutputs.h"
 #include "platform/LastError.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <mutex>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -17,20 +15,12 @@ extern char** environ;
 namespace plat {
 namespace {
 
-std::mutex& HandlerMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-ShellOpenHandler& CurrentHandler() {
-    static ShellOpenHandler handler;
-    return handler;
-}
-
 // Values the Windows shell returns.
 constexpr std::intptr_t SE_ERR_FNF = 2;
 constexpr std::intptr_t SE_ERR_NOASSOC = 31;
 constexpr std::intptr_t SE_OK = 42;
+
+} // namespace
 
 std::intptr_t OpenWithDesktop(const std::string& path) {
     struct stat st {};
@@ -57,24 +47,6 @@ std::intptr_t OpenWithDesktop(const std::string& path) {
         }
     }).detach();
     return SE_OK;
-}
-
-} // namespace
-
-std::intptr_t ShellOpen(const std::string& path) {
-    ShellOpenHandler handler;
-    {
-        std::lock_guard lock(HandlerMutex());
-        handler = CurrentHandler();
-    }
-    return handler ? handler(path) : OpenWithDesktop(path);
-}
-
-ShellOpenHandler SetShellOpenHandler(ShellOpenHandler handler) {
-    std::lock_guard lock(HandlerMutex());
-    ShellOpenHandler previous = std::move(CurrentHandler());
-    CurrentHandler() = std::move(handler);
-    return previous;
 }
 
 } // namespace plat

@@ -2,82 +2,25 @@
 
 #include "platform/Clock.h"
 
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <linux/fs.h>
 #include <mutex>
-#include <sstream>
-#include <stdexcept>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vxtest {
-
-TempDir::TempDir() {
-    char pattern[] = "/tmp/vx18d-test-XXXXXX";
-    if (!mkdtemp(pattern))
-        throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
 
 TempDir::~TempDir() {
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
 }
 
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-    if (const char* old = std::getenv(name))
-        m_previous = old;
-    setenv(name, value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-    if (m_previous)
-        setenv(m_name.c_str(), m_previous->c_str(), 1);
-    else
-        unsetenv(m_name.c_str());
-}
-
-namespace {
-
-bool SetImmutable(const std::string& path, bool on) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    int flags = 0;
-    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (done) {
-        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return done;
-}
-
-} // namespace
-
-LockedFolder::LockedFolder(std::string path) : m_path(std::move(path)) {
-    m_byMode = ::chmod(m_path.c_str(), 0555) == 0 && ::access(m_path.c_str(), W_OK) != 0;
-    if (!m_byMode) {
-        ::chmod(m_path.c_str(), 0755);
-        m_byFlag = SetImmutable(m_path, true);
-    }
-}
-
-LockedFolder::~LockedFolder() {
-    if (m_byFlag)
-        SetImmutable(m_path, false);
-    ::chmod(m_path.c_str(), 0755);
-}
-
 IsolatedConfig::IsolatedConfig()
     : m_config("VX18D_CONFIG_DIR", m_dir.Path()), m_data("VX18D_DATA_DIR", m_dir.Path() + "/data"),
       m_cache("VX18D_CACHE_DIR", m_dir.Path() + "/cache") {
     std::filesystem::create_directories(PortsDir());
+    ClearStoredSettings();
+}
+
+IsolatedConfig::~IsolatedConfig() {
+    ClearStoredSettings();
 }
 
 RecordedBoxes::RecordedBoxes() : m_boxes(std::make_shared<std::vector<plat::MessageBoxRequest>>()) {
@@ -159,40 +102,6 @@ plat::DWORD ScriptedPort::DiscardPendingInput() {
     const auto count = static_cast<plat::DWORD>(input.size());
     input.clear();
     return count;
-}
-
-ThreadActivity ThreadActivityByName(const std::string& name) {
-    ThreadActivity activity;
-    std::error_code error;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
-        std::string comm;
-        std::getline(std::ifstream(task.path() / "comm"), comm);
-        if (comm != name)
-            continue;
-        std::ifstream statFile(task.path() / "stat");
-        const std::string stat((std::istreambuf_iterator<char>(statFile)),
-                               std::istreambuf_iterator<char>());
-        // After the name in parentheses: field 3 (state) onwards; utime is 14, stime 15.
-        const auto close = stat.rfind(')');
-        if (close == std::string::npos)
-            return activity;
-        std::istringstream fields(stat.substr(close + 2));
-        std::string field;
-        unsigned long long ticks = 0;
-        for (int i = 3; i <= 15 && fields >> field; ++i) {
-            if (i >= 14)
-                ticks += std::stoull(field);
-        }
-        activity.cpuSeconds = double(ticks) / double(sysconf(_SC_CLK_TCK));
-        std::ifstream status(task.path() / "status");
-        for (std::string line; std::getline(status, line);) {
-            if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
-                activity.wakeUps = std::stol(line.substr(line.find(':') + 1));
-        }
-        activity.found = true;
-        return activity;
-    }
-    return activity;
 }
 
 Bytes ShortReply(std::uint8_t commandByte, std::uint8_t r1, std::uint8_t r2, std::uint8_t r3) {

@@ -67,10 +67,15 @@ private:
 
 // Points the configuration, data and cache folders (settings file, ports
 // folder, record files, configuration cache) at a temporary folder, so no
-// test touches the real ones.
+// test touches the real ones. Where the settings are in the registry
+// (Windows), the settings key is removed before and after.
+// Removes the stored settings where they are not in the configuration folder.
+void ClearStoredSettings();
+
 class IsolatedConfig {
 public:
     IsolatedConfig();
+    ~IsolatedConfig();
     const std::string& Path() const { return m_dir.Path(); }
     std::string PortsDir() const { return m_dir.Path() + "/ports"; }
     std::string CacheDir() const { return m_dir.Path() + "/cache"; }

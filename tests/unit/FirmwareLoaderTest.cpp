@@ -8,10 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 using namespace vxtest;
 using vx::FirmwareFileFailure;
@@ -124,9 +123,8 @@ TEST_F(FirmwareLoader, AnImageOfExactlyTheBufferSizeIsSent) {
 
 TEST_F(FirmwareLoader, LargerImagesAreRefusedOnTheirWholeLengthBeforeAnyRead) {
     const std::string sparse = dir.File("sparse.bin");
-    const int fd = ::open(sparse.c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_EQ(::ftruncate(fd, (std::int64_t{1} << 32) + 300), 0);
-    ::close(fd);
+    std::ofstream{sparse};
+    std::filesystem::resize_file(sparse, (std::uint64_t{1} << 32) + 300);
     for (const auto& [path, length] : {std::pair{Image(0x100001), std::uint64_t{0x100001}},
                                        std::pair{sparse, (std::uint64_t{1} << 32) + 300}}) {
         const FirmwareLoadOutcome outcome = Load(path);
@@ -149,7 +147,7 @@ TEST_F(FirmwareLoader, FileFailuresSendNothing) {
         {dir.Path(), FirmwareResult::FileError, {{Step::Open, EISDIR}, {Step::Length, EBADF}}},
     };
     // A sysfs attribute claims a page of length and holds a few bytes.
-    if (::access("/sys/devices/system/cpu/online", R_OK) == 0)
+    if (std::ifstream("/sys/devices/system/cpu/online"))
         cases.push_back(
             {"/sys/devices/system/cpu/online", FirmwareResult::FileError, {{Step::EndOfFile, 0}}});
     for (const Case& c : cases) {

@@ -7,12 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
 
 using namespace vx;
 using namespace vxtest;
@@ -29,8 +28,8 @@ std::string ReadFile(const std::string& path) {
 }
 
 void SetModified(const std::string& path, std::time_t when) {
-    const timespec times[2] = {{when, 0}, {when, 0}};
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    std::filesystem::last_write_time(
+        path, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(when)));
 }
 
 // Tables as a unit reports them, each value different, the calibration as
@@ -98,6 +97,7 @@ TEST(RecordFileRotation, ANonEmptyRecordIsKeptUnderItsModificationTime) {
               "1, -45.700000, 0.000000, \r\n");
 }
 
+#ifndef _WIN32 // a folder is made unwritable with Linux's calls
 TEST(RecordFileRotation, ARenameThatFailsLeavesTheRecordWhereItWas) {
     TempDir dir;
     const std::string path = dir.File("VX18D_0012-ABCD.csv");
@@ -121,6 +121,7 @@ TEST(RecordFileRotation, ARenameThatFailsLeavesTheRecordWhereItWas) {
     EXPECT_EQ(error.osError, EEXIST);
     EXPECT_EQ(ReadFile(path), "1, -45.700000, 0.000000, \r\n");
 }
+#endif
 
 TEST(ConfigurationCache, TablesComeBackExactlyForTheSameUnitOnly) {
     const FixedTables tables = SampleTables();

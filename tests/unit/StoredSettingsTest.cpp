@@ -3,6 +3,7 @@
 #include "app/CVX18DApp.h"
 #include "platform/DebugOutput.h"
 #include "platform/Registry.h"
+#include "platform/SystemMessage.h"
 #include "settings/RegistrySettings.h"
 #include "settings/SerialSettingsStore.h"
 #include "support/TestSupport.h"
@@ -104,11 +105,18 @@ TEST_F(StoredSettingsTest, TooLongValueIsReportedWithTheSystemText) {
     SetString("BAUD_RATE", "115200"); // seven bytes do not fit the four offered
     EXPECT_TRUE(app.LoadRegistrySettings());
     ASSERT_EQ(boxes.Boxes().size(), 1u);
+#ifdef _WIN32
+    // The system's own message table words it (Wine's differs from Windows').
+    EXPECT_EQ(boxes.Boxes()[0].text, "RegQueryValueEx() returned:234, Meaning: " +
+                                         plat::TrimRight(plat::FormatSystemMessage(234)));
+#else
     EXPECT_EQ(boxes.Boxes()[0].text,
               "RegQueryValueEx() returned:234, Meaning: More data is available.");
+#endif
     EXPECT_EQ(app.m_dwBaudRate, 57600u);
 }
 
+#ifndef _WIN32 // the settings file is the store on Linux only
 TEST_F(StoredSettingsTest, UnreadableSettingsFileIsReportedAndLeftAlone) {
     const std::string path = plat::RegistryFile();
     {
@@ -134,6 +142,8 @@ TEST_F(StoredSettingsTest, UnreadableSettingsFileIsReportedAndLeftAlone) {
     EXPECT_EQ(first, "this is not a settings file");
 }
 
+#endif
+
 TEST_F(StoredSettingsTest, SavedSerialSettingsAreWhatTheNextStartReads) {
     EXPECT_TRUE(SaveSerialSettings({"COM12", 921600, 2, 2, 250}));
     EXPECT_TRUE(app.LoadRegistrySettings());
@@ -143,9 +153,11 @@ TEST_F(StoredSettingsTest, SavedSerialSettingsAreWhatTheNextStartReads) {
     EXPECT_EQ(app.m_dwStopBits, 2u);
     EXPECT_EQ(app.m_dwTimeout, 250u);
 
+#ifndef _WIN32
     // A store that cannot be opened: one report, nothing written.
     std::ofstream(plat::RegistryFile()) << "[unterminated\n";
     EXPECT_FALSE(SaveSerialSettings({"COM3", 57600, 0, 0, 1000}));
     EXPECT_EQ(BoxTexts().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text.rfind("RegCreateKeyEx() returned:1009, Meaning: ", 0), 0u);
+#endif
 }
