@@ -31,9 +31,10 @@ CVX18DApp::CVX18DApp() = default;
 
 CVX18DApp::~CVX18DApp() = default;
 
-bool CVX18DApp::OpenTraceFile(const std::string& path, std::ostream& err) {
+bool CVX18DApp::OpenTraceFile(const std::string& path, std::ostream& err, bool append) {
     errno = 0;
-    auto file = std::make_unique<std::ofstream>(path, std::ios::out | std::ios::trunc);
+    auto file = std::make_unique<std::ofstream>(
+        path, std::ios::out | (append ? std::ios::app : std::ios::trunc));
     if (!file->is_open()) {
         const int error = errno;
         err << "vx18d: --trace " << path

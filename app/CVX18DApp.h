@@ -48,10 +48,10 @@ public:
 
     void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
 
-    // Creates (or empties) the file that every exchange of the run is
-    // written to, before anything is sent; false, with a line on err, when it
-    // cannot be created.
-    bool OpenTraceFile(const std::string& path, std::ostream& err);
+    // Creates (or empties, or with append adds to) the file that every
+    // exchange of the run is written to, before anything is sent; false, with
+    // a line on err, when it cannot be created.
+    bool OpenTraceFile(const std::string& path, std::ostream& err, bool append = false);
 
     // The traffic log of the run, while InitInstance runs the dialog; null otherwise.
     TrafficLog* Traffic() const { return m_traffic.get(); }

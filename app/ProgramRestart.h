@@ -18,4 +18,8 @@ bool ProgramRestartRequested();
 // as a debugger line.
 void RestartProgram(const std::vector<std::string>& arguments);
 
+// True in a run that RestartProgram started: it goes on from the run before,
+// so its trace file is added to rather than started anew.
+bool IsRestartedRun();
+
 } // namespace vx

@@ -13,4 +13,8 @@ namespace plat {
 // a failure, empty on success.
 std::string StartProgramAgain(const std::vector<std::string>& arguments);
 
+// Sets a variable in this process's environment, which the programs it
+// starts (StartProgramAgain among them) inherit.
+void SetEnvironmentVariable(const std::string& name, const std::string& value);
+
 } // namespace plat

@@ -18,9 +18,11 @@ int main(int argc, char* argv[]) {
     vx::ProgramOptions options;
     if (const auto exitStatus = vx::ParseProgramOptions(argc, argv, std::cout, std::cerr, options))
         return *exitStatus;
-    // A trace file that cannot be created stops the program before any window opens.
+    // A trace file that cannot be created stops the program before any window
+    // opens. A restarted run adds to the trace of the run that started it.
     vx::CVX18DApp app;
-    if (!options.traceFile.empty() && !app.OpenTraceFile(options.traceFile, std::cerr))
+    if (!options.traceFile.empty() &&
+        !app.OpenTraceFile(options.traceFile, std::cerr, vx::IsRestartedRun()))
         return 2;
 
     QApplication application(argc, argv);

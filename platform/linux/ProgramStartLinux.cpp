@@ -1,6 +1,7 @@
 #include "platform/ProgramStart.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
@@ -14,6 +15,10 @@ std::string StartProgramAgain(const std::vector<std::string>& arguments) {
     // The program file itself, wherever it was started from.
     ::execv("/proc/self/exe", argv.data());
     return std::strerror(errno);
+}
+
+void SetEnvironmentVariable(const std::string& name, const std::string& value) {
+    ::setenv(name.c_str(), value.c_str(), 1);
 }
 
 } // namespace plat

@@ -47,4 +47,10 @@ std::string StartProgramAgain(const std::vector<std::string>& arguments) {
     return {};
 }
 
+void SetEnvironmentVariable(const std::string& name, const std::string& value) {
+    // The process's own block, which CreateProcess hands on; the C run-time's
+    // copy (getenv) of this process is not needed.
+    ::SetEnvironmentVariableA(name.c_str(), value.c_str());
+}
+
 } // namespace plat

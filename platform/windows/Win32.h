@@ -98,6 +98,7 @@
 #undef RegSetValueEx
 #undef SPACEPARITY
 #undef SendMessage
+#undef SetEnvironmentVariable
 #undef TIMERR_NOCANDO
 #undef TIMERR_NOERROR
 #undef TRUE
