@@ -5,10 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <spawn.h>
-
-extern char** environ;
 
 namespace vxbench {
 
@@ -99,21 +95,6 @@ void PrintRow(const std::string& name, std::uint32_t baud, const Timing& timing,
                 timing.runs, ms(timing.meanSeconds), ms(timing.minSeconds), ms(lineSeconds),
                 lineSeconds > 0 ? timing.meanSeconds / lineSeconds : 0.0, timing.failures);
     std::fflush(stdout);
-}
-
-int StartProgram(std::vector<std::string> args, const std::string& outPath) {
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = -1;
-    const bool started = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    return started ? pid : -1;
 }
 
 } // namespace vxbench

@@ -42,11 +42,6 @@ void PrintHeader(const std::string& title);
 void PrintRoundTrips(vx::CVX18D3_Comm& comm, std::uint32_t baud, int runs,
                      const std::string& route);
 
-// Starts a program (args[0] its path) as a child process with its standard
-// output going to outPath; the child's process id, or -1 when it could not
-// be started.
-int StartProgram(std::vector<std::string> args, const std::string& outPath);
-
 // Starts the simulated unit as COM7 in the isolated folders; otherwise says why.
 bool StartUnit(sim::SimulatedUnit& unit, const vxtest::IsolatedConfig& config);
 

@@ -10,6 +10,7 @@
 #include "BenchSupport.h"
 #include "platform/Clock.h"
 #include "sim/SimulatedUnit.h"
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <algorithm>
@@ -17,7 +18,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -31,17 +31,15 @@ struct Run {
     double lineSeconds = 0;
 };
 
-Run StatusOnce(sim::SimulatedUnit& unit) {
+Run StatusOnce(sim::SimulatedUnit& unit, const std::string& outputDir) {
     unit.ClearRequests();
     Run run;
     const std::int64_t start = plat::TickMs();
-    const pid_t pid =
-        vxbench::StartProgram({VX18DCTL_PATH, "--port", "COM7", "--baud", std::to_string(kBaud),
-                               "--json", "status", "--count", "1"},
-                              "/dev/null");
-    int status = 0;
-    if (pid > 0 && ::waitpid(pid, &status, 0) == pid)
-        run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    vxtest::ChildProcess ctl(
+        VX18DCTL_PATH,
+        {"--port", "COM7", "--baud", std::to_string(kBaud), "--json", "status", "--count", "1"},
+        outputDir, "status");
+    run.exitStatus = ctl.Wait(60000);
     run.seconds = (plat::TickMs() - start) / 1000.0;
     const auto requests = unit.Requests();
     run.exchanges = requests.size();
@@ -81,8 +79,8 @@ int main(int argc, char** argv) {
     std::vector<Run> cached;
     for (int i = 0; i < runs; ++i) {
         std::filesystem::remove_all(config.CacheDir());
-        cold.push_back(StatusOnce(unit));
-        cached.push_back(StatusOnce(unit)); // the cold run left the cache
+        cold.push_back(StatusOnce(unit, config.Path()));
+        cached.push_back(StatusOnce(unit, config.Path())); // the cold run left the cache
     }
     unit.Stop();
 

@@ -10,17 +10,15 @@
 #include "BenchSupport.h"
 #include "platform/Clock.h"
 #include "sim/SimulatedUnit.h"
+#include "support/ChildProcess.h"
 #include "support/TestSupport.h"
 
 #include <nlohmann/json.hpp>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <sstream>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -48,26 +46,23 @@ int main(int argc, char** argv) {
     if (!vxbench::StartUnit(unit, config))
         return 1;
 
-    const std::string outPath = config.Path() + "/status.jsonl";
-    const pid_t pid =
-        vxbench::StartProgram({VX18DCTL_PATH, "--port", "COM7", "--baud", std::to_string(kBaud),
-                               "--json", "status", "--watch", "--rate", std::to_string(rate)},
-                              outPath);
-    if (pid < 0) {
+    vxtest::ChildProcess ctl(VX18DCTL_PATH,
+                             {"--port", "COM7", "--baud", std::to_string(kBaud), "--json", "status",
+                              "--watch", "--rate", std::to_string(rate)},
+                             config.Path(), "status");
+    if (!ctl.Started()) {
         std::fprintf(stderr, "cannot start %s\n", VX18DCTL_PATH);
         return 1;
     }
 
     plat::Sleep(static_cast<std::uint32_t>(seconds) * 1000u);
-    ::kill(pid, SIGINT);
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
+    ctl.Interrupt();
+    const int exitStatus = ctl.Wait(30000);
     unit.Stop();
 
     std::vector<double> times;
     int failed = 0;
-    std::ifstream in(outPath);
+    std::istringstream in(ctl.Out());
     for (std::string line; std::getline(in, line);) {
         const auto sample = nlohmann::json::parse(line);
         times.push_back(SecondsOfDay(sample["time"].get<std::string>()));
@@ -76,13 +71,12 @@ int main(int argc, char** argv) {
     }
     if (times.size() < 2) {
         std::fprintf(stderr, "vx18dctl gave %zu samples (exit status %d)\n", times.size(),
-                     WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+                     exitStatus);
         return 1;
     }
     const double span = times.back() - times.front();
     const double achieved = (times.size() - 1) / span;
-    const double cpu = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 +
-                       usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+    const double cpu = ctl.ProcessorSeconds();
     // One status cycle on the line: the poll (6 + 15 bytes); the AM counter
     // of receiver 1 (10 + 10) on the simulator's strong AM carrier.
     const double lineSeconds = vxbench::LineSeconds(6 + 15 + 10 + 10, kBaud);
@@ -90,7 +84,7 @@ int main(int argc, char** argv) {
     std::printf("vx18dctl status --watch --rate %d, %d s, %u baud (simulated unit)\n", rate,
                 seconds, kBaud);
     std::printf("  samples                 %zu (%d without an answer), exit status %d\n",
-                times.size(), failed, WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+                times.size(), failed, exitStatus);
     std::printf("  achieved rate           %.3f samples/s, %.4f of the chosen %d/s\n", achieved,
                 achieved / rate, rate);
     std::printf("  line time per cycle     %.2f ms of the %.1f ms slot (%.3f)\n",

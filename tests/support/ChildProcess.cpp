@@ -7,6 +7,7 @@
 #include <fstream>
 #include <spawn.h>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -77,11 +78,14 @@ int ChildProcess::Wait(int timeoutMs) {
     if (m_pid <= 0)
         return -1;
     int status = 0;
+    rusage usage{};
     const bool ended =
-        WaitFor([&] { return ::waitpid(m_pid, &status, WNOHANG) == m_pid; }, timeoutMs);
+        WaitFor([&] { return ::wait4(m_pid, &status, WNOHANG, &usage) == m_pid; }, timeoutMs);
     if (!ended)
         return -1;
     m_pid = -1;
+    m_processorSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 +
+                         usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 

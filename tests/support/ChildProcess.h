@@ -26,12 +26,15 @@ public:
     int Wait(int timeoutMs);
     std::string Out() const;
     std::string Err() const;
+    // User and system time of the child, once Wait has seen it end.
+    double ProcessorSeconds() const { return m_processorSeconds; }
 
 private:
     int m_pid = -1;
     bool m_started = false;
     std::string m_outPath;
     std::string m_errPath;
+    double m_processorSeconds = 0;
 };
 
 } // namespace vxtest
