@@ -82,7 +82,7 @@ std::optional<ExchangeQueue::Job> ExchangeQueue::Take(Clock::time_point until) {
     return job;
 }
 
-void ExchangeQueue::Finish(const Job& job, const ExchangeResult& result) {
+void ExchangeQueue::Finish(const Job& job, ExchangeResult result) {
     std::shared_ptr<const ReplyHandler> handler;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -92,9 +92,8 @@ void ExchangeQueue::Finish(const Job& job, const ExchangeResult& result) {
             return;
         handler = it->second.handler;
     }
-    ExchangeResult numbered = result;
-    numbered.sequence = job.sequence;
-    (*handler)(job.client, numbered);
+    result.sequence = job.sequence;
+    (*handler)(job.client, result);
 }
 
 void ExchangeQueue::Stop() {

@@ -79,7 +79,7 @@ public:
     std::optional<Job> Take(Clock::time_point until);
     // Port thread: hands the result to the job's client, if the client still
     // waits for it.
-    void Finish(const Job& job, const ExchangeResult& result);
+    void Finish(const Job& job, ExchangeResult result);
 
     // Wakes Take for good; jobs still waiting are finished as not sent.
     void Stop();

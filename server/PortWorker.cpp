@@ -1,6 +1,7 @@
 #include "server/PortWorker.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vx::server {
 namespace {
@@ -99,14 +100,14 @@ void PortWorker::Serve(ExchangeQueue::Job& job) {
     NoteFirmwareTraffic(job);
     result.outcome = outcome == Outcome::Answered ? ExchangeResult::Outcome::Answered
                                                   : ExchangeResult::Outcome::NoAnswer;
-    Complete(job, result, Clock::now() - start);
+    Complete(job, std::move(result), Clock::now() - start);
 }
 
-void PortWorker::Complete(const ExchangeQueue::Job& job, const ExchangeResult& result,
+void PortWorker::Complete(const ExchangeQueue::Job& job, ExchangeResult result,
                           ExchangeObserver::Seconds took) {
     if (m_observer)
         m_observer->Exchanged(result.outcome, took);
-    m_queue.Finish(job, result);
+    m_queue.Finish(job, std::move(result));
 }
 
 bool PortWorker::AdmitDuringFirmwareLoad(const ExchangeQueue::Job& job) {

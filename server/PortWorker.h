@@ -80,7 +80,7 @@ private:
     void TryOpen();
     void Serve(ExchangeQueue::Job& job);
     // Hands the result to the job's client and tells the observer.
-    void Complete(const ExchangeQueue::Job& job, const ExchangeResult& result,
+    void Complete(const ExchangeQueue::Job& job, ExchangeResult result,
                   ExchangeObserver::Seconds took = {});
     // False when the job may not reach the unit because of another client's firmware load.
     bool AdmitDuringFirmwareLoad(const ExchangeQueue::Job& job);
