@@ -53,8 +53,10 @@ bool PathExists(const std::string& path);
 int RenameWithoutReplacing(const std::string& from, const std::string& to);
 
 // Replaces the file (creating it) with text at once: a temporary file in the
-// same folder takes the file's name, so a reader sees the old file or the
-// new one. 0, or the errno of the failure, and the file is then as it was.
+// same folder, flushed to disk, takes the file's name (and, on Linux, its
+// permissions), so a reader sees the old file or the new one, after a power
+// cut too. 0, or the
+// errno of the failure, and the file is then as it was.
 int ReplaceFileContents(const std::string& path, std::string_view text);
 
 } // namespace plat

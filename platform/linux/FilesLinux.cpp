@@ -97,16 +97,33 @@ int ReplaceFileContents(const std::string& path, std::string_view text) {
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
+    // The file keeps its permissions; a new one is readable by all.
+    struct stat st {};
+    const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
     int failure = WriteAllToFile(fd, text);
-    if (failure == 0 && ::fchmod(fd, 0644) != 0)
+    if (failure == 0 && ::fchmod(fd, mode) != 0)
+        failure = errno;
+    if (failure == 0 && ::fsync(fd) != 0)
         failure = errno;
     if (::close(fd) != 0 && failure == 0)
         failure = errno;
     if (failure == 0 && ::rename(temporary.c_str(), path.c_str()) != 0)
         failure = errno;
-    if (failure != 0)
+    if (failure != 0) {
         ::unlink(temporary.c_str());
-    return failure;
+        return failure;
+    }
+    // Makes the rename itself durable.
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : path.substr(0, slash);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return 0;
 }
 
 } // namespace plat

@@ -18,6 +18,7 @@
 #include "platform/ConfigPaths.h"
 #include "platform/DebugOutput.h"
 #include "platform/FileText.h"
+#include "platform/Files.h"
 #include "platform/linux/RegDocument.h"
 #include "platform/linux/RegParser.h"
 #include "platform/linux/RegText.h"
@@ -128,66 +129,17 @@ int MakeFolders(const std::string& folder) {
     return 0;
 }
 
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Replaces the file with doc: a temporary file in the same folder, flushed
-// to disk, then renamed over the file, so a reader sees the old file or the
-// new one and never a part.
+// Replaces the file with doc at once (see ReplaceFileContents): a reader
+// sees the old file or the new one and never a part.
 DWORD SaveDocument(const std::string& file, const Document& doc) {
     const std::string folder = FolderOf(file);
     if (int error = MakeFolders(folder)) {
         Report("settings folder \"" + folder + "\" cannot be created: " + ErrnoText(error));
         return WriteErrorCode(error);
     }
-    const std::string name = file.substr(file.rfind('/') + 1);
-    static unsigned counter = 0;
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder + "/." + name + ".tmp" + std::to_string(::getpid()) + "-" +
-                    std::to_string(++counter);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0) {
-        const int error = errno;
+    if (const int error = ReplaceFileContents(file, Serialize(doc))) {
         Report("settings file \"" + file + "\" cannot be written: " + ErrnoText(error));
         return WriteErrorCode(error);
-    }
-    struct stat st {};
-    if (::stat(file.c_str(), &st) == 0)
-        ::fchmod(fd, st.st_mode & 07777); // the file keeps its permissions
-
-    const std::string text = Serialize(doc);
-    int error = 0;
-    if (!WriteAll(fd, text) || ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), file.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        Report("settings file \"" + file + "\" cannot be written: " + ErrnoText(error));
-        return WriteErrorCode(error);
-    }
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir); // makes the rename itself durable
-        ::close(dir);
     }
     return ERROR_SUCCESS;
 }

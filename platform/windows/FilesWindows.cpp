@@ -140,6 +140,8 @@ int ReplaceFileContents(const std::string& path, std::string_view text) {
     if (fd < 0)
         return errno;
     int failure = WriteAllToFile(fd, text);
+    if (failure == 0 && ::_commit(fd) != 0)
+        failure = errno;
     if (::_close(fd) != 0 && failure == 0)
         failure = errno;
     if (failure == 0)
